@@ -1,0 +1,36 @@
+// The query language: targets, trimming and cutting a query into terms.
+// Portable: byte strings in the ANSI code page, no Win32.
+#pragma once
+
+#include <string>
+
+struct TargetRow {
+    const char* targetName;    // the mail client's keyword, written after "target="
+    const char* prefix;        // what the user types: targetName followed by a colon
+    const char* prefixPattern; // prefix as a regex fragment
+};
+
+constexpr int kTargetCount = 12;
+constexpr int kAttachRow = 10;
+constexpr int kFlagRow = 11;
+
+// Row 0 is the default target.
+extern const TargetRow TargetTable[kTargetCount];
+
+enum class TermKind { Phrase, Word, AttachAll, Flag, NoTerm };
+
+struct Term {
+    TermKind kind;
+    std::string value; // Phrase: with its quotes; Word; Flag name; empty otherwise
+};
+
+// Removes the leading and trailing runs of space bytes (at every line start
+// and end, should the text hold line breaks).
+void TrimSpaces(std::string& text);
+
+// The row of the target prefix at the front of the query; 0 when none.
+int FindTarget(const std::string& query);
+
+// Cuts the next term of `row` off the query. The query must be trimmed and
+// not empty, and `row` must be FindTarget(query).
+Term TakeTerm(std::string& query, int row);

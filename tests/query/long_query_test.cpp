@@ -1,0 +1,72 @@
+// Queries far longer than anyone types: pasted text, or a favourite edited by
+// hand. They must translate to the defined result, without an exception.
+#include "query/translate.h"
+
+#include "stand_in_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const std::string::size_type kMiB = 1024 * 1024;
+const std::string kTail = ",subfolder=0,hilight=1";
+// Each term costs a pass over the rest of the query, so a long run of words
+// stays at a size the test can afford.
+const std::string::size_type kLongRunWords = 4000;
+
+struct LongCase {
+    const char* name;
+    std::string query;
+    std::string expression;
+};
+
+std::string Repeat(const std::string& unit, std::string::size_type totalBytes) {
+    std::string text;
+    text.reserve(totalBytes + unit.size());
+    while (text.size() < totalBytes)
+        text += unit;
+    return text;
+}
+
+TEST(LongQuery, OneMebibyteTermsTranslateInFull) {
+    const std::string letters(kMiB, 'a');
+    const std::string evenBackslashes(kMiB, '\\');
+    const std::string oddBackslashes(kMiB + 1, '\\');
+    const LongCase cases[] = {
+        {"phrase", "subject:\"" + letters + "\"", "(\"" + letters + "\",regular,target=subject)" + kTail},
+        {"escaped phrase", "\"" + Repeat("\\\"", kMiB) + "\"",
+         "(\"" + Repeat("\\\"", kMiB) + "\",regular,target=smallheaderbody)" + kTail},
+        {"unterminated phrase", "body:\"" + letters, "(\"\\\"" + letters + "\",target=body)" + kTail},
+        {"word", letters, "(\"" + letters + "\",target=smallheaderbody)" + kTail},
+        {"spaces", "a" + std::string(kMiB, ' ') + "b",
+         "(\"a\",target=smallheaderbody)and(\"b\",target=smallheaderbody)" + kTail},
+        {"spaces around", std::string(kMiB, ' ') + "a" + std::string(kMiB, ' '),
+         "(\"smallheaderbody:\",target=smallheaderbody)and(\"a\",target=smallheaderbody)" + kTail},
+        {"even backslashes", "\"" + evenBackslashes + "\"",
+         "(\"" + evenBackslashes + "\",regular,target=smallheaderbody)" + kTail},
+        {"odd backslashes", "\"" + oddBackslashes + "\"",
+         "(\"\\\"" + evenBackslashes + evenBackslashes + "\\\\\\\"\",target=smallheaderbody)" + kTail},
+    };
+    for (const LongCase& c : cases) {
+        std::string expression;
+        EXPECT_NO_THROW(expression = TranslateQuery(c.query, 1001, StandInEncode)) << c.name;
+        EXPECT_TRUE(expression == c.expression) << c.name << ": got " << expression.size() << " bytes, want "
+                                               << c.expression.size();
+    }
+}
+
+TEST(LongQuery, ManyWordsTranslateInOrder) {
+    const std::string::size_type words = kLongRunWords;
+    std::string query;
+    std::string expected;
+    for (std::string::size_type i = 0; i < words; ++i) {
+        const std::string word = "w" + std::to_string(i % 100);
+        query += (i ? " " : "") + word;
+        expected += (i ? "and" : "") + ("(\"" + word + "\",target=smallheaderbody)");
+    }
+    EXPECT_EQ(TranslateQuery(query, 1001, StandInEncode), expected + kTail);
+}
+
+} // namespace
