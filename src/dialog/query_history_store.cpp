@@ -1,0 +1,27 @@
+#include "dialog/query_history_store.h"
+
+#include "settings/settings_file.h"
+
+#include <cstdlib>
+
+namespace {
+const char kHistorySection[] = "History";
+}
+
+void LoadQueryHistory(QueryHistory& history, const SettingsFile& settings) {
+    for (std::size_t i = 0; i < kSavedHistoryEntries; ++i) {
+        char* value = settings.ReadValue(kHistorySection, HistoryKey(i).c_str());
+        if (value && *value)
+            history.push_back(value);
+        std::free(value);
+    }
+}
+
+void ConfirmQuery(QueryHistory& history, const std::string& query, const SettingsFile* settings) {
+    InsertQuery(history, query);
+    if (!settings)
+        return;
+    const std::vector<std::string> saved = EntriesToSave(history);
+    for (std::size_t k = 0; k < saved.size(); ++k)
+        settings->WriteValue(kHistorySection, HistoryKey(k).c_str(), saved[k].c_str());
+}

@@ -1,0 +1,11 @@
+// Process attach and detach of the plug-in DLL.
+#pragma once
+
+#include <windows.h>
+
+// Finds the settings file, restores the history, the scope and the check box,
+// and binds the host functions. Never refuses the load.
+void AttachProcess(HMODULE module);
+
+// Destroys the settings file object.
+void DetachProcess();

@@ -1,0 +1,19 @@
+// The DLL's entry routine.
+#include "plugin/attach.h"
+#include "plugin/session.h"
+
+#include <windows.h>
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    g_session.module = instance;
+    // Nothing may escape into the loader; a failed attach leaves the host
+    // marked unusable or the settings absent, which the run copes with.
+    try {
+        if (reason == DLL_PROCESS_ATTACH)
+            AttachProcess(instance);
+        else if (reason == DLL_PROCESS_DETACH)
+            DetachProcess();
+    } catch (...) {
+    }
+    return TRUE;
+}

@@ -1,0 +1,55 @@
+// The process-wide state of the plug-in: filled at process attach, changed by
+// the dialog's OK, read by every search run.
+#pragma once
+
+#include "dialog/query_history.h"
+
+#include <windows.h>
+
+#include <string>
+
+class SettingsFile;
+
+// The mail client's companion library's functions, bound by name at attach.
+struct HostApi {
+    int(__cdecl* IsVelmoroMail)();
+    HWND(__cdecl* MainWnd)();
+    const char*(__cdecl* YenEncode)(const char* text);
+    int(__cdecl* IsVelmoroMailMain)();
+    int(__cdecl* IsVelmoroMailGrep)();
+    const char*(__cdecl* CurrentFolder)();
+    INT_PTR(__cdecl* ExecAtMain)(const char* function, ...);
+    int(__cdecl* SetFindPack)(const char* expression);
+    int(__cdecl* StartDoGrep)(const char* account, const char* folder);
+    int(__cdecl* PushFindPack)();
+};
+
+// Why the host functions cannot be used, if they cannot.
+enum class HostProblem {
+    None,
+    FolderNotRegistered, // no PellarinDir in the registry
+    LibraryNotLoaded,    // PellInfo.dll could not be loaded from that folder
+    FunctionMissing,     // the library lacks one of the functions
+};
+
+struct SearchSession {
+    HMODULE module = nullptr;
+    HMODULE hostLibrary = nullptr;
+    HostApi host{};
+    HostProblem hostProblem = HostProblem::None;
+    std::string hostLibraryPath;     // where PellInfo.dll was looked for
+    std::string missingHostFunction; // with FunctionMissing
+    int scope = 1001;                // the id of the selected scope button
+    bool includeAll = false;         // unsent mail, drafts and the trash too
+    SettingsFile* settings = nullptr;
+    QueryHistory history;
+    std::string initialText;
+    std::string helpCommandLine;
+};
+
+extern SearchSession g_session;
+
+// Settings keys shared by attach and the dialog.
+extern const char kConfigSection[];
+extern const char kScopeKey[];
+extern const char kIncludeAllKey[];

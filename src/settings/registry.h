@@ -1,0 +1,25 @@
+// Reading registry values named by one text path, and finding the folder that
+// holds the plug-in's settings file. The registry is only ever read.
+#pragma once
+
+#include <windows.h>
+
+// The registry values the plug-in reads.
+extern const char kEditorInstallLocationPath[];
+extern const char kEditorMacroPathPath[];
+extern const char kMailClientFolderPath[];
+
+// Longest path accepted, without its terminating zero.
+const size_t kMaxRegistryPathLength = 263;
+
+// Reads the value named by `path` ("ROOT\key\...\value"; the root by its full
+// name or the alias USR or SYS, in any case). Returns its data in a heap block
+// the caller releases with free(), always followed by a zero byte, or null
+// with the thread's last-error code set. `type`, when given, receives the
+// value's registry type.
+void* ReadRegistryString(const char* path, DWORD* type);
+
+// The plug-in's folder: the editor's macro folder, else its installation
+// folder, else (only when the editor is not installed) the mail client's
+// folder. A heap string released with free(), or null.
+char* FindPluginFolder();

@@ -1,0 +1,22 @@
+// Controls of the stand-in PellInfo.dll, for tests and the stand-in macro
+// engine. The library starts from the environment:
+//   VELMORO_STANDIN_MAIL=0        IsVelmoroMail returns 0
+//   VELMORO_STANDIN_MAINWND=none  MainWnd returns null
+//   VELMORO_STANDIN_WINDOW=main|grep|other   where the macro runs
+//   VELMORO_STANDIN_ACCOUNT, VELMORO_STANDIN_FOLDER
+//   VELMORO_STANDIN_LOG=path      every call is also appended to that file
+#pragma once
+
+#include <windows.h>
+
+extern "C" {
+// Back to the start values (the environment's).
+__declspec(dllexport) void StandInReset(void);
+// Names: "mail", "mainwnd", "window", "account", "folder" as above; "yen" =
+// "null" makes YenEncode return null.
+__declspec(dllexport) void StandInConfigure(const char* name, const char* value);
+__declspec(dllexport) void StandInSetMainWnd(HWND window);
+// Every call so far, one line each: the function, then its arguments, all
+// separated by '|'; a null string shows as "(null)".
+__declspec(dllexport) const char* StandInCallLog(void);
+}

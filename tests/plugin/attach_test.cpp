@@ -1,0 +1,119 @@
+#include "plugin/attach.h"
+
+#include "plugin/session.h"
+#include "settings/settings_file.h"
+#include "win_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class AttachTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = MakeScratchFolder("attach");
+        SetEditorInstallLocation("C:\\NoSuchEditor");
+        SetEditorMacroPath(folder_.c_str());
+        SetMailClientFolder((ProgramFolder() + "\\").c_str());
+    }
+    void TearDown() override {
+        DetachProcess();
+        g_session = SearchSession();
+        SetEditorInstallLocation(nullptr);
+        SetEditorMacroPath(nullptr);
+        SetMailClientFolder(nullptr);
+    }
+    void WriteSettings(const std::string& content) { WriteWholeFile(folder_ + "\\VelmoroMailSearch.ini", content); }
+    void Attach() { AttachProcess(GetModuleHandleA(nullptr)); }
+    std::string folder_;
+};
+
+TEST_F(AttachTest, WithoutASettingsFileEverythingStartsAfresh) {
+    Attach();
+    ASSERT_NE(g_session.settings, nullptr);
+    EXPECT_EQ(g_session.settings->Path(), folder_ + "\\VelmoroMailSearch.ini");
+    EXPECT_TRUE(g_session.history.empty());
+    EXPECT_EQ(g_session.scope, 1001);
+    EXPECT_FALSE(g_session.includeAll);
+}
+
+TEST_F(AttachTest, HistoryGapsCloseUpAndOnlyTwentyKeysAreRead) {
+    WriteSettings("[History]\r\nhistory3=third\r\nhistory7=seventh\r\nhistory5=\r\nhistory20=beyond\r\n"
+                  "history03=padded\r\n");
+    Attach();
+    EXPECT_EQ(g_session.history, (std::vector<std::string>{"third", "seventh"}));
+}
+
+struct ConfigCase {
+    const char* radio;
+    const char* check;
+    int scope;
+    bool includeAll;
+};
+
+TEST_F(AttachTest, ScopeAndCheckBoxNeedTheirExactValues) {
+    const ConfigCase cases[] = {
+        {"1", "TRUE", 1001, true},  {"2", "FALSE", 1002, false}, {"3", "true", 1003, false},
+        {"4", "True", 1004, false}, {"5", "TRUE ", 1001, true},  {"01", "", 1001, false},
+        {"", "1", 1001, false},     {"4x", "TRUEX", 1001, false},
+    };
+    for (const ConfigCase& c : cases) {
+        WriteSettings(std::string("[Config]\r\nradio=") + c.radio + "\r\ncheck=" + c.check + "\r\n");
+        Attach();
+        EXPECT_EQ(g_session.scope, c.scope) << c.radio;
+        EXPECT_EQ(g_session.includeAll, c.includeAll) << c.check;
+        DetachProcess();
+        g_session = SearchSession();
+    }
+}
+
+TEST_F(AttachTest, BindsEveryHostFunction) {
+    Attach();
+    EXPECT_EQ(g_session.hostProblem, HostProblem::None);
+    EXPECT_NE(g_session.hostLibrary, nullptr);
+    const HostApi& host = g_session.host;
+    const void* functions[] = {
+        reinterpret_cast<const void*>(host.IsVelmoroMail),     reinterpret_cast<const void*>(host.MainWnd),
+        reinterpret_cast<const void*>(host.YenEncode),         reinterpret_cast<const void*>(host.IsVelmoroMailMain),
+        reinterpret_cast<const void*>(host.IsVelmoroMailGrep), reinterpret_cast<const void*>(host.CurrentFolder),
+        reinterpret_cast<const void*>(host.ExecAtMain),        reinterpret_cast<const void*>(host.SetFindPack),
+        reinterpret_cast<const void*>(host.StartDoGrep),       reinterpret_cast<const void*>(host.PushFindPack),
+    };
+    for (const void* function : functions)
+        EXPECT_NE(function, nullptr);
+    EXPECT_STREQ(host.YenEncode("a\"b"), "a\\\"b");
+}
+
+TEST_F(AttachTest, AnUnusableHostIsRecordedNotFatal) {
+    SetMailClientFolder(nullptr);
+    Attach();
+    EXPECT_EQ(g_session.hostProblem, HostProblem::FolderNotRegistered);
+    TearDown();
+
+    SetUp();
+    SetMailClientFolder((folder_ + "\\").c_str());
+    Attach();
+    EXPECT_EQ(g_session.hostProblem, HostProblem::LibraryNotLoaded);
+    EXPECT_EQ(g_session.hostLibraryPath, folder_ + "\\PellInfo.dll");
+    TearDown();
+
+    SetUp();
+    SetMailClientFolder((ProgramFolder() + "\\partial\\").c_str());
+    Attach();
+    EXPECT_EQ(g_session.hostProblem, HostProblem::FunctionMissing);
+    EXPECT_EQ(g_session.missingHostFunction, "StartDoGrep");
+    EXPECT_NE(g_session.host.IsVelmoroMail, nullptr);
+}
+
+TEST_F(AttachTest, WithNoFolderRegisteredTheSettingsLiveBesideTheModule) {
+    SetEditorInstallLocation(nullptr);
+    SetMailClientFolder(nullptr);
+    Attach();
+    ASSERT_NE(g_session.settings, nullptr);
+    EXPECT_EQ(g_session.settings->Path(), ProgramFolder() + "\\VelmoroMailSearch.ini");
+}
+
+} // namespace

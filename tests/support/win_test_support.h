@@ -1,0 +1,27 @@
+// Helpers for the tests that run under Wine: scratch folders, whole files,
+// registry values.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// A new empty folder under the temporary folder; its path has no trailing
+// backslash.
+std::string MakeScratchFolder(const char* name);
+
+// The folder of the running test program, without a trailing backslash.
+std::string ProgramFolder();
+
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& content);
+
+// Sets a value under a root key, creating the key; kind REG_SZ unless given.
+void SetRegistryValue(HKEY root, const char* key, const char* name, const std::string& data,
+                      DWORD kind = REG_SZ);
+void DeleteRegistryValue(HKEY root, const char* key, const char* name);
+
+// The three values the plug-in reads, set to a folder or removed (null).
+void SetEditorInstallLocation(const char* folder);
+void SetEditorMacroPath(const char* folder);
+void SetMailClientFolder(const char* folder);
