@@ -1,0 +1,25 @@
+// Drives the modal search dialog from a second thread, as a user would: the
+// test's own thread shows the dialog and runs its message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Shows the dialog with `show` on this thread and runs `script` on another
+// once the dialog is up. Returns what `show` returned. A script that leaves
+// the dialog open gets it closed after a while, so a test never hangs.
+INT_PTR RunDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& script);
+
+// The edit field inside the query box.
+HWND QueryEdit(HWND dialog);
+void TypeQuery(HWND dialog, const std::string& text);
+std::string QueryText(HWND dialog);
+void Click(HWND dialog, int id);
+// A key press as the dialog's message loop sees it, to the focused control.
+void PressKey(HWND dialog, WPARAM key);
+bool IsChecked(HWND dialog, int id);
+bool IsEnabled(HWND dialog, int id);
+std::vector<std::string> ListItems(HWND dialog);
