@@ -1,5 +1,6 @@
-// The DLL's entry routine.
+// The DLL's entry routine and its one export.
 #include "plugin/attach.h"
+#include "plugin/search_run.h"
 #include "plugin/session.h"
 
 #include <windows.h>
@@ -16,4 +17,14 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     } catch (...) {
     }
     return TRUE;
+}
+
+// Called by the mail client's macro engine with the text to start from.
+// Always 0, and nothing escapes into the macro engine.
+extern "C" __declspec(dllexport) int __cdecl search(const char* initialText) {
+    try {
+        RunSearch(initialText);
+    } catch (...) {
+    }
+    return 0;
 }

@@ -1,10 +1,10 @@
 #include "dialog_driver.h"
 
+#include <atomic>
 #include <thread>
 
 namespace {
 
-const int kWaitForDialogMs = 10000;
 const int kWaitForCloseMs = 5000;
 
 BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
@@ -17,32 +17,37 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
     return TRUE;
 }
 
-HWND WaitForDialog(DWORD threadId) {
-    for (int waited = 0; waited < kWaitForDialogMs; waited += 10) {
-        HWND found = nullptr;
-        EnumThreadWindows(threadId, FindDialog, reinterpret_cast<LPARAM>(&found));
-        if (found)
-            return found;
-        Sleep(10);
-    }
-    return nullptr;
+HWND FindThreadDialog(DWORD threadId) {
+    HWND found = nullptr;
+    EnumThreadWindows(threadId, FindDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 } // namespace
 
 INT_PTR RunDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& script) {
     const DWORD threadId = GetCurrentThreadId();
+    std::atomic<bool> done{false};
+    // Every window the run shows in turn (the dialog, then perhaps a message
+    // box) is handed to the script once.
     std::thread driver([&] {
-        const HWND dialog = WaitForDialog(threadId);
-        if (!dialog)
-            return;
-        script(dialog);
-        for (int waited = 0; IsWindow(dialog) && waited < kWaitForCloseMs; waited += 10)
+        HWND handled = nullptr;
+        int idleMs = 0;
+        while (!done) {
+            const HWND dialog = FindThreadDialog(threadId);
+            if (dialog && dialog != handled) {
+                handled = dialog;
+                idleMs = 0;
+                script(dialog);
+            } else if (dialog && (idleMs += 10) > kWaitForCloseMs) {
+                PostMessageA(dialog, WM_CLOSE, 0, 0);
+                idleMs = 0;
+            }
             Sleep(10);
-        if (IsWindow(dialog))
-            PostMessageA(dialog, WM_CLOSE, 0, 0);
+        }
     });
     const INT_PTR result = show();
+    done = true;
     driver.join();
     return result;
 }
@@ -93,4 +98,14 @@ std::vector<std::string> ListItems(HWND dialog) {
         items.push_back(item);
     }
     return items;
+}
+
+bool IsMessageBox(HWND dialog) {
+    return GetDlgItem(dialog, 1000) == nullptr;
+}
+
+std::string MessageBoxText(HWND box) {
+    char text[4096] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
 }

@@ -23,3 +23,7 @@ void PressKey(HWND dialog, WPARAM key);
 bool IsChecked(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
 std::vector<std::string> ListItems(HWND dialog);
+
+// A message box is a dialog too, without the query box.
+bool IsMessageBox(HWND dialog);
+std::string MessageBoxText(HWND box);

@@ -1,0 +1,120 @@
+// Stands in for the mail client's macro engine: loads the plug-in as the mail
+// client does and calls its export `search`, then prints what the mail client
+// received through PellInfo.dll.
+//
+//   velmoro-macro [--query TEXT] [--scope 1001..1004] [--include-all]
+//                 [--cancel] [INITIAL TEXT]
+//
+// With --query (or --cancel) the dialog is answered from a second thread, so
+// no person and no display are needed; without, it waits for a person.
+#include "dialog_driver.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+using SearchFunction = int(__cdecl*)(const char*);
+using CallLogFunction = const char*(__cdecl*)();
+
+struct Options {
+    std::string initialText;
+    std::string query;
+    bool answer = false;
+    bool cancel = false;
+    int scope = 0;
+    bool includeAll = false;
+};
+
+int Usage() {
+    std::fprintf(stderr, "usage: velmoro-macro [--query TEXT] [--scope 1001..1004] [--include-all] [--cancel] "
+                         "[INITIAL TEXT]\n");
+    return 2;
+}
+
+bool Parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--query" && i + 1 < argc) {
+            options.query = argv[++i];
+            options.answer = true;
+        } else if (argument == "--scope" && i + 1 < argc) {
+            options.scope = std::atoi(argv[++i]);
+            if (options.scope < 1001 || options.scope > 1004)
+                return false;
+        } else if (argument == "--include-all") {
+            options.includeAll = true;
+        } else if (argument == "--cancel") {
+            options.cancel = options.answer = true;
+        } else if (argument.compare(0, 2, "--") == 0) {
+            return false;
+        } else {
+            options.initialText = argument;
+        }
+    }
+    return true;
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+void Answer(HWND dialog, const Options& options) {
+    if (IsMessageBox(dialog)) {
+        std::printf("message box: %s\n", MessageBoxText(dialog).c_str());
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        return;
+    }
+    if (options.cancel) {
+        PressKey(dialog, VK_ESCAPE);
+        return;
+    }
+    if (options.scope)
+        Click(dialog, options.scope);
+    if (options.includeAll != IsChecked(dialog, 1005) && IsEnabled(dialog, 1005))
+        Click(dialog, 1005);
+    TypeQuery(dialog, options.query);
+    Click(dialog, IDOK);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!Parse(argc, argv, options))
+        return Usage();
+    const std::string pluginPath = ProgramFolder() + "\\VelmoroMailSearch.dll";
+    const HMODULE plugin = LoadLibraryA(pluginPath.c_str());
+    if (!plugin) {
+        std::fprintf(stderr, "velmoro-macro: cannot load %s\n", pluginPath.c_str());
+        return 1;
+    }
+    const auto search = reinterpret_cast<SearchFunction>(reinterpret_cast<void (*)()>(GetProcAddress(plugin, "search")));
+    if (!search) {
+        std::fprintf(stderr, "velmoro-macro: %s has no export 'search'\n", pluginPath.c_str());
+        return 1;
+    }
+    int result = 0;
+    if (options.answer)
+        RunDialog([&] { return static_cast<INT_PTR>(result = search(options.initialText.c_str())); },
+                  [&](HWND dialog) { Answer(dialog, options); });
+    else
+        result = search(options.initialText.c_str());
+    std::printf("search returned %d\n", result);
+
+    const HMODULE host = GetModuleHandleA("PellInfo.dll");
+    const auto callLog = host ? reinterpret_cast<CallLogFunction>(
+                                    reinterpret_cast<void (*)()>(GetProcAddress(host, "StandInCallLog")))
+                              : nullptr;
+    if (callLog)
+        std::printf("calls the mail client received:\n%s", callLog());
+    FreeLibrary(plugin);
+    return 0;
+}

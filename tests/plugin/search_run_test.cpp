@@ -1,0 +1,338 @@
+// Whole search runs through the real DLL: the stand-in host library records
+// what the mail client would receive, the dialog is answered from a second
+// thread, and stand-in programs record how the help file is opened.
+#include "dialog_driver.h"
+#include "win_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using SearchFunction = int(__cdecl*)(const char*);
+using CallLogFunction = const char*(__cdecl*)();
+using ConfigureFunction = void(__cdecl*)(const char*, const char*);
+using ResetFunction = void(__cdecl*)();
+
+template <typename Function>
+Function Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+const std::string kAllFolders = "\x8e\xf3\x90\x4d+\x91\x97\x90\x4d\x8d\xcf\x82\xdd+\x83\x86\x81\x5b\x83\x55\x81\x5b";
+const std::string kCurrentFolder = "\x8e\xf3\x90\x4d";
+const std::string kAccount = "user@example.jp";
+
+// What a person does in the dialog.
+struct Answer {
+    std::string query;
+    int scope = 0;
+    bool includeAll = false;
+    bool cancel = false;
+};
+
+class SearchRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = MakeScratchFolder("run");
+        editorFolder_ = MakeScratchFolder("editor");
+        CopyFileA((ProgramFolder() + "\\Velmoro.exe").c_str(), (editorFolder_ + "\\Velmoro.exe").c_str(), FALSE);
+        commandLog_ = folder_ + "\\command-lines.txt";
+        SetEnvironmentVariableA("VELMORO_COMMAND_LINE_LOG", commandLog_.c_str());
+        SetEditorInstallLocation(editorFolder_.c_str());
+        SetEditorMacroPath(folder_.c_str());
+        SetMailClientFolder((ProgramFolder() + "\\").c_str());
+        iniPath_ = folder_ + "\\VelmoroMailSearch.ini";
+    }
+    void TearDown() override {
+        Unload();
+        SetEditorInstallLocation(nullptr);
+        SetEditorMacroPath(nullptr);
+        SetMailClientFolder(nullptr);
+    }
+    // Loading is the process attach: the registry and the settings file as
+    // they are now count.
+    void Load() {
+        plugin_ = LoadLibraryA((ProgramFolder() + "\\VelmoroMailSearch.dll").c_str());
+        ASSERT_NE(plugin_, nullptr);
+        search_ = Export<SearchFunction>(plugin_, "search");
+        ASSERT_NE(search_, nullptr);
+        const HMODULE host = GetModuleHandleA("PellInfo.dll");
+        ASSERT_NE(host, nullptr);
+        Export<ResetFunction>(host, "StandInReset")();
+        configure_ = Export<ConfigureFunction>(host, "StandInConfigure");
+        callLog_ = Export<CallLogFunction>(host, "StandInCallLog");
+    }
+    void Unload() {
+        if (plugin_)
+            FreeLibrary(plugin_);
+        plugin_ = nullptr;
+    }
+    // Runs `search`, answering whatever it shows; returns the texts of the
+    // message boxes shown.
+    Lines Search(const std::string& initialText, const Answer& answer, std::string* shownText = nullptr) {
+        Lines messages;
+        const size_t logged = std::string(callLog_()).size();
+        RunDialog([&] { return static_cast<INT_PTR>(search_(initialText.c_str())); },
+                  [&](HWND dialog) {
+                      if (IsMessageBox(dialog)) {
+                          messages.push_back(MessageBoxText(dialog));
+                          PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                          return;
+                      }
+                      if (shownText)
+                          *shownText = QueryText(dialog);
+                      if (answer.cancel) {
+                          PressKey(dialog, VK_ESCAPE);
+                          return;
+                      }
+                      if (answer.scope)
+                          Click(dialog, answer.scope);
+                      if (IsEnabled(dialog, 1005) && IsChecked(dialog, 1005) != answer.includeAll)
+                          Click(dialog, 1005);
+                      TypeQuery(dialog, answer.query);
+                      Click(dialog, IDOK);
+                  });
+        lastCalls_ = std::string(callLog_()).substr(logged);
+        return messages;
+    }
+    // The hand-over calls of the last run, in order.
+    Lines HandOver() const {
+        Lines calls;
+        std::istringstream lines(lastCalls_);
+        for (std::string line; std::getline(lines, line);) {
+            for (const char* name : {"SetFindPack", "StartDoGrep", "PushFindPack", "ExecAtMain|SetFindPack",
+                                     "ExecAtMain|StartDoGrep", "ExecAtMain|PushFindPack"}) {
+                if (line.compare(0, std::string(name).size(), name) == 0 && (line.size() == std::string(name).size() || line[std::string(name).size()] == '|'))
+                    calls.push_back(line);
+            }
+        }
+        return calls;
+    }
+    std::string Setting(const char* section, const char* key) {
+        char value[4096] = {};
+        GetPrivateProfileStringA(section, key, "", value, sizeof value, iniPath_.c_str());
+        return value;
+    }
+    // The command lines the stand-in programs were started with.
+    Lines StartedCommandLines(size_t expected) {
+        for (int waited = 0; waited < 10000; waited += 20) {
+            Lines lines;
+            std::istringstream text(ReadWholeFile(commandLog_));
+            for (std::string line; std::getline(text, line);)
+                lines.push_back(line);
+            if (lines.size() >= expected)
+                return lines;
+            Sleep(20);
+        }
+        return {};
+    }
+
+    HMODULE plugin_ = nullptr;
+    SearchFunction search_ = nullptr;
+    ConfigureFunction configure_ = nullptr;
+    CallLogFunction callLog_ = nullptr;
+    std::string lastCalls_;
+    std::string folder_;
+    std::string editorFolder_;
+    std::string commandLog_;
+    std::string iniPath_;
+};
+
+std::string Hands(const std::string& expression, const std::string& account, const std::string& folder) {
+    return "SetFindPack|" + expression + "\nStartDoGrep|" + account + "|" + folder + "\nPushFindPack";
+}
+
+std::string Join(const Lines& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
+TEST_F(SearchRunTest, TranslatesAndHandsOverWithTheScopesAccountAndFolder) {
+    struct Case {
+        const char* name;
+        const char* window;
+        Answer answer;
+        std::string handOver;
+    };
+    const std::string word = "(\"w\",target=smallheaderbody)";
+    const Case cases[] = {
+        {"current folder", "main", {"w", 1001}, Hands(word + ",subfolder=0,hilight=1", kAccount, kCurrentFolder)},
+        {"with subfolders", "grep", {"subject:\"a b\" from:bob", 1002},
+         Hands("(\"a b\",regular,target=subject)and(\"bob\",target=from),subfolder=1,hilight=1", kAccount,
+               kCurrentFolder)},
+        {"current account", "main", {"w", 1003}, Hands(word + ",subfolder=0,hilight=1", kAccount, kAllFolders)},
+        {"current account, everything", "main", {"w", 1003, true},
+         Hands(word + ",subfolder=0,hilight=1", kAccount, "")},
+        {"all accounts", "main", {"w", 1004}, Hands(word + ",subfolder=0,hilight=1", "", kAllFolders)},
+        {"all accounts, everything", "main", {"w", 1004, true}, Hands(word + ",subfolder=0,hilight=1", "", "")},
+        {"through the main window", "other", {"w", 1001},
+         "ExecAtMain|SetFindPack|" + word + ",subfolder=0,hilight=1\nExecAtMain|StartDoGrep|" + kAccount + "|" +
+             kCurrentFolder + "\nExecAtMain|PushFindPack"},
+        {"raw expression", "main", {"  debug:abc  ", 1002}, Hands("abc", kAccount, kCurrentFolder)},
+        {"empty raw expression", "main", {"debug:", 1001}, Hands("", kAccount, kCurrentFolder)},
+        {"help with more", "main", {"help:x", 1001},
+         Hands("(\"help:x\",target=smallheaderbody),subfolder=0,hilight=1", kAccount, kCurrentFolder)},
+        {"favourite with a space first", "main", {"fav: x", 1001},
+         Hands("(\"fav:\",target=smallheaderbody)and(\"x\",target=smallheaderbody),subfolder=0,hilight=1", kAccount,
+               kCurrentFolder)},
+    };
+    Load();
+    for (const Case& c : cases) {
+        configure_("window", c.window);
+        EXPECT_TRUE(Search("", c.answer).empty()) << c.name;
+        EXPECT_EQ(Join(HandOver()), c.handOver) << c.name;
+        // The current folder comes from the main window when the macro runs
+        // elsewhere.
+        const bool throughMainWindow = std::string(c.window) == "other";
+        EXPECT_EQ(lastCalls_.find("ExecAtMain|CurrentFolder") != std::string::npos, throughMainWindow) << c.name;
+    }
+}
+
+TEST_F(SearchRunTest, TheInitialTextIsTheMacrosFirstLineEncoded) {
+    struct Case {
+        std::string argument;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"abc", "abc"},
+        {"a b", "\"a b\""},
+        {"word\r\nnext line", "word"},
+        {"a b\r\nc", "\"a b\""},
+        {"x\ny z", "x"},
+        {"x\ry", "x"},
+        {"q\"x", "q\\\"x"},
+        {"", "q\\\"x"}, // an empty argument keeps the last one
+    };
+    Load();
+    for (const Case& c : cases) {
+        std::string shown;
+        Search(c.argument, {"", 0, false, true}, &shown);
+        EXPECT_EQ(shown, c.shown) << c.argument;
+        EXPECT_TRUE(HandOver().empty());
+    }
+}
+
+TEST_F(SearchRunTest, OutsideTheMailClientOnlyAMessageIsShown) {
+    struct Case {
+        const char* setting;
+        const char* value;
+        const wchar_t* message;
+    };
+    const Case cases[] = {
+        {"mail", "0", L"このマクロはVelmoroからは起動できません。"},
+        {"mainwnd", "none", L"Velmoroメール本体が起動してなければなりません。"},
+    };
+    Load();
+    for (const Case& c : cases) {
+        Export<ResetFunction>(GetModuleHandleA("PellInfo.dll"), "StandInReset")();
+        configure_(c.setting, c.value);
+        const Lines messages = Search("abc", {"w"});
+        ASSERT_EQ(messages.size(), 1u) << c.setting;
+        wchar_t wide[256] = {};
+        MultiByteToWideChar(932, 0, messages[0].c_str(), -1, wide, 256);
+        EXPECT_TRUE(std::wstring(wide) == c.message) << c.setting;
+        EXPECT_TRUE(HandOver().empty());
+        EXPECT_EQ(lastCalls_.find("YenEncode"), std::string::npos);
+    }
+}
+
+TEST_F(SearchRunTest, FavouritesAreStoredRecalledAndDeleted) {
+    Load();
+    Search("", {"fav:work from:alice", 1001});
+    EXPECT_TRUE(HandOver().empty());
+    EXPECT_EQ(Setting("Favorite", "work"), "from:alice");
+
+    Search("", {"fav:work", 1001});
+    EXPECT_EQ(Join(HandOver()), Hands("(\"alice\",target=from),subfolder=0,hilight=1", kAccount, kCurrentFolder));
+
+    Search("", {"fav:phrase \"a b\"", 1001});
+    Search("", {"fav:phrase", 1001});
+    EXPECT_EQ(HandOver().front(), "SetFindPack|(\"a b\",regular,target=smallheaderbody),subfolder=0,hilight=1");
+
+    Search("", {"fav:work \"\"", 1001});
+    EXPECT_EQ(ReadWholeFile(iniPath_).find("work="), std::string::npos);
+    Search("", {"fav:work", 1001});
+    EXPECT_EQ(HandOver().front(), "SetFindPack|,subfolder=0,hilight=1");
+}
+
+TEST_F(SearchRunTest, FavouriteNamesTheFileCannotHoldAreRefused) {
+    Load();
+    for (const char* query : {"fav:a=b from:x", "fav:[x from:x", "fav:;x from:x", "fav:\tx from:x"}) {
+        const std::string before = ReadWholeFile(iniPath_);
+        const Lines messages = Search("", {query, 1001});
+        EXPECT_EQ(messages.size(), 1u) << query;
+        EXPECT_TRUE(HandOver().empty()) << query;
+        // Only the history changed.
+        EXPECT_EQ(ReadWholeFile(iniPath_).find("Favorite"), std::string::npos) << query;
+    }
+}
+
+TEST_F(SearchRunTest, HelpOpensTheHelpFileOnceBuiltCommandLine) {
+    Load();
+    Search("", {"help:", 1001});
+    SetEditorMacroPath(nullptr); // read once per process: no effect now
+    Search("", {"  help:  ", 1001});
+    EXPECT_TRUE(HandOver().empty());
+    const std::string expected = "\"" + editorFolder_ + "\\Velmoro.exe\" \"/j70 " + folder_ + "\\VelmoroMailSearch.txt\"";
+    EXPECT_EQ(StartedCommandLines(2), (Lines{expected, expected}));
+}
+
+TEST_F(SearchRunTest, HelpFallsBackToNotepad) {
+    struct Case {
+        const char* name;
+        bool editor;
+        bool macroFolder;
+        bool mailClientFolder;
+        std::string commandLine;
+    };
+    const Case cases[] = {
+        {"editor without macro folder", true, false, true,
+         "\"" + editorFolder_ + "\\Velmoro.exe\" \"/j70 " + editorFolder_ + "\\VelmoroMailSearch.txt\""},
+        {"no editor", false, true, true, "notepad.exe \"" + ProgramFolder() + "\\\\VelmoroMailSearch.txt\""},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(commandLog_.c_str());
+        SetEditorInstallLocation(c.editor ? editorFolder_.c_str() : nullptr);
+        SetEditorMacroPath(c.macroFolder ? folder_.c_str() : nullptr);
+        Load();
+        Search("", {"help:", 1001});
+        EXPECT_EQ(StartedCommandLines(1), (Lines{c.commandLine})) << c.name;
+        Unload();
+    }
+}
+
+TEST_F(SearchRunTest, AnUnusableHostLibraryIsNamedNotCalled) {
+    SetMailClientFolder((ProgramFolder() + "\\partial\\").c_str());
+    plugin_ = LoadLibraryA((ProgramFolder() + "\\VelmoroMailSearch.dll").c_str());
+    ASSERT_NE(plugin_, nullptr);
+    search_ = Export<SearchFunction>(plugin_, "search");
+    Lines messages;
+    RunDialog([&] { return static_cast<INT_PTR>(search_("abc")); },
+              [&](HWND box) {
+                  messages.push_back(MessageBoxText(box));
+                  PostMessageA(box, WM_COMMAND, IDOK, 0);
+              });
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("PellInfo.dll"), std::string::npos);
+    EXPECT_NE(messages[0].find("StartDoGrep"), std::string::npos);
+    EXPECT_NE(messages[0].find("PellarinDir"), std::string::npos);
+}
+
+TEST_F(SearchRunTest, ACancelledDialogHandsNothingOver) {
+    Load();
+    Search("abc", {"", 0, false, true});
+    EXPECT_TRUE(HandOver().empty());
+    Search("", {"", 1004});
+    EXPECT_TRUE(HandOver().empty());
+    EXPECT_EQ(Setting("Config", "radio"), "4");
+}
+
+} // namespace
