@@ -4,7 +4,7 @@
 PRESETS := native win32 wintest
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps build test demo bench fuzz clean $(addprefix build-,$(PRESETS))
+.PHONY: all deps build test demo package screenshot bench fuzz clean $(addprefix build-,$(PRESETS))
 
 all: build
 
@@ -21,6 +21,7 @@ $(addprefix build-,$(PRESETS)): build-%: deps
 build/native/bin/query_fuzz: build-native
 
 test: build
+	@scripts/check-dll
 	ctest --preset native
 	ctest --preset wintest
 	@if scripts/can-run-32bit; then ctest --preset win32; \
@@ -30,13 +31,17 @@ test: build
 	  || { tail -40 build/fuzz.log; exit 1; }
 	@grep -a '^Done' build/fuzz.log
 
-demo: build-native
-	@printf '%s\n' 'foo' 'subject:"a b" from:bob' 'from+to:alice "a b"' \
-	  'attach:report flag:unread attach:*' 'subject: x subject:y' '検索 "議事録"' \
-	  | iconv -f UTF-8 -t SHIFT_JIS | tee build/demo-queries.txt \
-	  | build/native/bin/velmoro-translate --scope 1002 >build/demo-expressions.txt
-	@paste -d '\n' build/demo-queries.txt build/demo-expressions.txt | iconv -f SHIFT_JIS -t UTF-8 \
-	  | awk 'NR % 2 { print "query:      " $$0; next } { print "expression: " $$0 "\n" }'
+demo: build
+	@scripts/demo
+
+package: build-win32
+	@cmake --build --preset win32 --target release_package >/dev/null
+	@scripts/check-dll
+	@ls -l dist/
+
+screenshot: deps build
+	@EXTRA_PACKAGES="fonts-ipafont-gothic imagemagick" scripts/install-deps
+	@scripts/screenshot docs/dialog.png
 
 bench: build-native
 	build/native/bin/query_bench --benchmark_counters_tabular=true

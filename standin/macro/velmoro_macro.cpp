@@ -7,6 +7,8 @@
 //
 // With --query (or --cancel) the dialog is answered from a second thread, so
 // no person and no display are needed; without, it waits for a person.
+// A text given as @PATH is read from that file, byte for byte: the way to
+// pass Shift_JIS text whatever the command line's encoding.
 #include "dialog_driver.h"
 
 #include <windows.h>
@@ -36,11 +38,25 @@ int Usage() {
     return 2;
 }
 
+std::string Text(const char* argument) {
+    if (argument[0] != '@')
+        return argument;
+    std::string text;
+    if (FILE* file = std::fopen(argument + 1, "rb")) {
+        char buffer[4096];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            text.append(buffer, got);
+        std::fclose(file);
+    }
+    return text;
+}
+
 bool Parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--query" && i + 1 < argc) {
-            options.query = argv[++i];
+            options.query = Text(argv[++i]);
             options.answer = true;
         } else if (argument == "--scope" && i + 1 < argc) {
             options.scope = std::atoi(argv[++i]);
@@ -53,7 +69,7 @@ bool Parse(int argc, char** argv, Options& options) {
         } else if (argument.compare(0, 2, "--") == 0) {
             return false;
         } else {
-            options.initialText = argument;
+            options.initialText = Text(argv[i]);
         }
     }
     return true;
