@@ -2,7 +2,8 @@
 #   make demo   installs what is missing, builds, and runs the main job
 #   make test   installs what is missing, builds, and runs every test
 PRESETS := native win32 wintest
-FUZZ_SECONDS ?= 30
+FUZZ_SECONDS ?= 20
+DIFFERENTIAL_RUNS ?= 5000000
 
 .PHONY: all deps build test demo package screenshot bench fuzz clean $(addprefix build-,$(PRESETS))
 
@@ -26,10 +27,13 @@ test: build
 	ctest --preset wintest
 	@if scripts/can-run-32bit; then ctest --preset win32; \
 	 else echo "This kernel cannot run 32-bit programs: the 32-bit build is compiled, and its tests run as x86-64 under Wine above."; fi
-	@mkdir -p build/fuzz-corpus
-	build/native/bin/query_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=0 build/fuzz-corpus 2>build/fuzz.log \
+	@mkdir -p build/fuzz-corpus build/differential-corpus
+	build/native/bin/query_fuzz -max_total_time=$(FUZZ_SECONDS) build/fuzz-corpus 2>build/fuzz.log \
 	  || { tail -40 build/fuzz.log; exit 1; }
 	@grep -a '^Done' build/fuzz.log
+	build/native/bin/differential_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=128 build/differential-corpus \
+	  2>build/differential.log || { tail -40 build/differential.log; exit 1; }
+	@grep -a '^Done' build/differential.log
 
 demo: build
 	@scripts/demo
@@ -46,9 +50,13 @@ screenshot: deps build
 bench: build-native
 	build/native/bin/query_bench --benchmark_counters_tabular=true
 
+# Two minutes of the shape fuzzer, then ten million differential runs on
+# both cores.
 fuzz: build-native
-	@mkdir -p build/fuzz-corpus
-	build/native/bin/query_fuzz -max_total_time=600 build/fuzz-corpus
+	@mkdir -p build/fuzz-corpus build/differential-corpus
+	build/native/bin/query_fuzz -max_total_time=120 build/fuzz-corpus
+	build/native/bin/differential_fuzz -max_len=128 -runs=$(DIFFERENTIAL_RUNS) -jobs=2 -workers=2 \
+	  -print_final_stats=1 build/differential-corpus
 
 clean:
 	rm -rf build

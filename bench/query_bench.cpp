@@ -1,10 +1,13 @@
-// Time per translation: the everyday queries, and one-line queries of words
-// and of one phrase from 1 KiB to 1 MiB, to show how the cost grows.
+// Time per translation, the plug-in's against the literal step-by-step one
+// side by side: the everyday queries, and one-line queries of several shapes
+// from 1 KiB to 1 MiB, to show how the cost grows with the length.
 #include "query/translate.h"
+#include "reference/literal_terms.h"
 #include "stand_in_encoder.h"
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -18,43 +21,95 @@ const char* const kEverydayQueries[] = {
     "attach:report flag:unread attach:*",
     "flag:unread foo flag:new",
     "subject: x subject:y",
-    "subject:\"meeting notes\" from:alice to:bob body:agenda memo:todo flag:unread attach:* header:x-ml all:2026 foo",
+    "subject:\"meeting notes\" from:alice to:bob body:agenda memo:todo flag:unread attach:* header:x-ml all:2026",
 };
 
-void EverydayQuery(benchmark::State& state) {
+using Translator = std::string (*)(std::string, int, WordEncoder);
+
+void EverydayQuery(benchmark::State& state, Translator translate) {
     const std::string query = kEverydayQueries[state.range(0)];
     state.SetLabel(query);
     for (auto _ : state)
-        benchmark::DoNotOptimize(TranslateQuery(query, kScopeWithSubfolders, StandInEncode));
+        benchmark::DoNotOptimize(translate(query, kScopeWithSubfolders, StandInEncode));
 }
-BENCHMARK(EverydayQuery)->DenseRange(0, sizeof kEverydayQueries / sizeof *kEverydayQueries - 1)
-    ->Unit(benchmark::kMicrosecond);
 
-std::string WordsOfLength(std::string::size_type bytes) {
+// Repeats `unit(i)` until the query holds `bytes` bytes, then adds `tail`.
+std::string Build(std::size_t bytes, const std::function<std::string(unsigned)>& unit, const std::string& tail = "") {
     std::string query;
     for (unsigned i = 0; query.size() < bytes; ++i)
-        query += (query.empty() ? "w" : " w") + std::to_string(i % 100);
-    return query;
+        query += unit(i);
+    return query + tail;
 }
 
-void LongWords(benchmark::State& state) {
-    const std::string query = WordsOfLength(static_cast<std::string::size_type>(state.range(0)));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(TranslateQuery(query, kScopeCurrentFolder, StandInEncode));
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * query.size()));
+std::string Number(unsigned i) {
+    return std::to_string(i % 100);
 }
-// 1 MiB of words takes minutes while each term rescans the rest of the query.
-BENCHMARK(LongWords)->RangeMultiplier(4)->Range(1 << 10, 1 << 18)->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
 
-void LongPhrase(benchmark::State& state) {
-    const std::string query = "subject:\"" + std::string(static_cast<std::string::size_type>(state.range(0)), 'a') + "\"";
+// The shapes of long queries: a name and how to make one of a given length.
+struct Shape {
+    const char* name;
+    std::function<std::string(std::size_t)> make;
+};
+
+const Shape kShapes[] = {
+    {"words", [](std::size_t n) { return Build(n, [](unsigned i) { return "w" + Number(i) + " "; }); }},
+    {"phrase", [](std::size_t n) { return "subject:\"" + std::string(n, 'a') + "\""; }},
+    {"prefixed_mix", [](std::size_t n) {
+         return Build(n, [](unsigned i) { return "subject:w" + Number(i) + " from:\"p q\" body:" + Number(i) + " "; });
+     }},
+    {"unterminated_openings", [](std::size_t n) {
+         return Build(n, [](unsigned i) { return "subject:\"a" + Number(i) + " "; });
+     }},
+    {"empty_prefixes", [](std::size_t n) {
+         return Build(n, [](unsigned) { return std::string("subject: "); }, "subject:x");
+     }},
+    {"to_inside_from+to", [](std::size_t n) {
+         return "to: " + Build(n, [](unsigned i) { return "from+to:" + Number(i) + " "; });
+     }},
+    {"empty_phrases", [](std::size_t n) {
+         return Build(n, [](unsigned) { return std::string("subject:\"\" "); });
+     }},
+    {"words_then_open_phrase", [](std::size_t n) {
+         return Build(n / 2, [](unsigned i) { return "subject:w" + Number(i) + " "; }, "subject:\"" + std::string(n / 2, 'x'));
+     }},
+    {"lines_with_spaces", [](std::size_t n) {
+         return Build(n, [](unsigned i) { return "  w" + Number(i) + "  \r\n"; });
+     }},
+    {"backslashes", [](std::size_t n) {
+         return Build(n, [](unsigned) { return std::string("\"\\\\\\\" "); });
+     }},
+};
+
+void LongQuery(benchmark::State& state, Translator translate, const Shape* shape) {
+    const std::string query = shape->make(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(TranslateQuery(query, kScopeCurrentFolder, StandInEncode));
+        benchmark::DoNotOptimize(translate(query, kScopeCurrentFolder, StandInEncode));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * query.size()));
 }
-BENCHMARK(LongPhrase)->RangeMultiplier(4)->Range(1 << 10, 1 << 20)->Unit(benchmark::kMillisecond);
+
+void Register() {
+    const int everyday = static_cast<int>(sizeof kEverydayQueries / sizeof *kEverydayQueries);
+    benchmark::RegisterBenchmark("Everyday/fast", EverydayQuery, TranslateQuery)
+        ->DenseRange(0, everyday - 1)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("Everyday/literal", EverydayQuery, ReferenceTranslateQuery)
+        ->DenseRange(0, everyday - 1)->Unit(benchmark::kMicrosecond);
+    for (const Shape& shape : kShapes) {
+        benchmark::RegisterBenchmark((std::string("Long/") + shape.name + "/fast").c_str(), LongQuery,
+                                     TranslateQuery, &shape)
+            ->RangeMultiplier(4)->Range(1 << 10, 1 << 20)->Unit(benchmark::kMillisecond);
+        // The literal translation takes minutes on a mebibyte of most shapes.
+        benchmark::RegisterBenchmark((std::string("Long/") + shape.name + "/literal").c_str(), LongQuery,
+                                     ReferenceTranslateQuery, &shape)
+            ->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Unit(benchmark::kMillisecond)->Iterations(1);
+    }
+}
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    Register();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

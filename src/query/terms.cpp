@@ -1,7 +1,5 @@
 #include "query/terms.h"
 
-#include <boost/regex.hpp>
-
 #include <cstring>
 
 const TargetRow TargetTable[kTargetCount] = {
@@ -19,113 +17,33 @@ const TargetRow TargetTable[kTargetCount] = {
     {"flag", "flag:", "flag:"},
 };
 
-namespace {
-
-// The C traits match the same bytes as the C++ ones for these case-sensitive,
-// class-free patterns, without pulling the locale machinery into the DLL.
-using Regex = boost::basic_regex<char, boost::c_regex_traits<char>>;
-using Match = boost::match_results<std::string::const_iterator>;
-
-// A non-capturing group: the capturing one runs out of backtracking stack on
-// phrases of some tens of kilobytes, and its capture is never used.
-const char kPhraseSuffix[] = "(?<!\\\\)\"(?:\\\\.|[^\\\\\"])+\"";
-const char kWordSuffix[] = "([^\" ]{0,1}[^ ]+)";
-const char kDefaultPrefix[] = "smallheaderbody:";
-const char kAttachAll[] = "attach:*";
-
-struct TermPatterns {
-    Regex phrase[kTargetCount];
-    Regex word[kTargetCount];
-    Regex leadingSpaces{"^ +"};
-    Regex trailingSpaces{" +$"};
-
-    TermPatterns() {
-        for (int row = 0; row < kTargetCount; ++row) {
-            phrase[row].assign(std::string(TargetTable[row].prefixPattern) + kPhraseSuffix);
-            word[row].assign(std::string(TargetTable[row].prefixPattern) + kWordSuffix);
-        }
-    }
-};
-
-// Compiled once per process, on first use.
-const TermPatterns& Patterns() {
-    static const TermPatterns patterns;
-    return patterns;
-}
-
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.compare(0, std::strlen(prefix), prefix) == 0;
-}
-
-bool HasLineSeparator(const std::string& text) {
-    return text.find_first_of("\n\r\f") != std::string::npos;
-}
-
-void RemoveAllMatches(std::string& text, const Regex& pattern) {
-    text = boost::regex_replace(text, pattern, "", boost::format_all);
-}
-
-} // namespace
-
 void TrimSpaces(std::string& text) {
-    // The anchors also hold at line starts and ends; without a line break a
-    // match can only stand at the very front or back, which is cheap to see.
-    const bool multiLine = HasLineSeparator(text);
-    if (multiLine || (!text.empty() && text.front() == ' '))
-        RemoveAllMatches(text, Patterns().leadingSpaces);
-    if (multiLine || (!text.empty() && text.back() == ' '))
-        RemoveAllMatches(text, Patterns().trailingSpaces);
+    std::string::size_type kept = 0;
+    for (std::string::size_type at = 0; at < text.size();) {
+        if (text[at] != ' ') {
+            text[kept++] = text[at++];
+            continue;
+        }
+        std::string::size_type end = at;
+        while (end < text.size() && text[end] == ' ')
+            ++end;
+        const bool atLineStart = kept == 0 || IsLineSeparator(text[kept - 1]);
+        const bool atLineEnd = end == text.size() || IsLineSeparator(text[end]);
+        if (!atLineStart && !atLineEnd) {
+            while (at < end)
+                text[kept++] = text[at++];
+        }
+        at = end;
+    }
+    text.resize(kept);
 }
 
 int FindTarget(const std::string& query) {
     if (!query.empty() && query[0] == '"')
         return 0;
     for (int row = 0; row < kTargetCount; ++row) {
-        if (StartsWith(query, TargetTable[row].prefix))
+        if (query.compare(0, std::strlen(TargetTable[row].prefix), TargetTable[row].prefix) == 0)
             return row;
     }
     return 0;
-}
-
-Term TakeTerm(std::string& query, int row) {
-    if (row == 0 && !StartsWith(query, kDefaultPrefix))
-        query.insert(0, kDefaultPrefix);
-
-    if (row == kAttachRow) {
-        const std::string::size_type at = query.find(kAttachAll);
-        if (at != std::string::npos) {
-            query.erase(at, std::strlen(kAttachAll));
-            return {TermKind::AttachAll, {}};
-        }
-    }
-
-    if (row == kFlagRow) {
-        query.erase(0, std::strlen(TargetTable[kFlagRow].prefix));
-        const std::string::size_type space = query.find(' ');
-        std::string name;
-        if (space == std::string::npos) {
-            name.swap(query);
-        } else {
-            name = query.substr(0, space);
-            query.erase(0, space);
-        }
-        return {TermKind::Flag, name};
-    }
-
-    const TermPatterns& patterns = Patterns();
-    Match match;
-    TermKind kind = TermKind::Phrase;
-    if (!boost::regex_search(query, match, patterns.phrase[row])) {
-        kind = TermKind::Word;
-        if (!boost::regex_search(query, match, patterns.word[row])) {
-            query.insert(0, kDefaultPrefix);
-            return {TermKind::NoTerm, {}};
-        }
-    }
-
-    const std::string matched = match.str(0);
-    const std::string::size_type prefixLength = std::strlen(TargetTable[row].targetName) + 1;
-    // The first occurrence of the matched text is the match itself.
-    query.erase(query.find(matched), matched.size());
-    return {kind, matched.substr(prefixLength)};
 }

