@@ -15,6 +15,7 @@ deps:
 build: deps $(addprefix build-,$(PRESETS))
 
 $(addprefix build-,$(PRESETS)): build-%: deps
+	@mkdir -p build
 	@test -f build/$*/build.ninja || cmake --preset $* >build/configure-$*.log 2>&1 \
 	  || { cat build/configure-$*.log; exit 1; }
 	@cmake --build --preset $*
