@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -147,7 +148,12 @@ TEST_F(SettingsFileTest, AFileThatCannotBeWrittenStaysAsItWas) {
 TEST_F(SettingsFileTest, GarbageLinesAndLongKeysDoNotDisturbTheRest) {
     const std::string longKey(5000, 'k');
     WriteWholeFile(path_, "garbage without equals\r\n=no key\r\n[\r\n\x01\x02\xff\r\n[History]\r\n"
-                          "junk\r\nhistory0=first\r\n;comment=1\r\n[Config]\r\nradio=3\r\n");
+                          "junk\r\nhistory0=first\r\n;comment=1\r\nhuge=" + std::string(1 << 20, 'h') +
+                          "\r\n[Config]\r\nradio=3\r\n");
+    // Whatever the reader makes of a mebibyte value, it comes back as a text.
+    Value huge(SettingsFile(path_.c_str()).ReadValue("History", "huge"));
+    ASSERT_NE(huge, nullptr);
+    EXPECT_LE(std::strlen(huge.get()), std::size_t(1) << 20);
     SettingsFile settings(path_.c_str());
     EXPECT_EQ(Read("History", "history0"), "first");
     EXPECT_EQ(Read("Config", "radio"), "3");
@@ -157,6 +163,7 @@ TEST_F(SettingsFileTest, GarbageLinesAndLongKeysDoNotDisturbTheRest) {
     EXPECT_EQ(Read("History", "history0"), "first");
     EXPECT_EQ(Read("History", "history1"), "second");
     EXPECT_EQ(Read("Config", "radio"), "3");
+    EXPECT_NE(ReadWholeFile(path_).find("huge=" + std::string(1 << 20, 'h') + "\r\n"), std::string::npos);
 }
 
 } // namespace
