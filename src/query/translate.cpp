@@ -169,6 +169,8 @@ LinkedQuery Link(const std::string& text) {
     LinkedQuery q;
     const int size = static_cast<int>(text.size());
     q.originalSize = size;
+    // Room for a few default prefixes in front without moving every node.
+    q.nodes.reserve(text.size() + 4 * kDefaultPrefixLength);
     q.nodes.resize(text.size());
     for (int i = 0; i < size; ++i)
         q.nodes[i] = {i - 1, i + 1 < size ? i + 1 : kNone, text[i], 0};
