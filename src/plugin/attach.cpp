@@ -20,18 +20,8 @@ namespace {
 const char kSettingsFileName[] = "\\VelmoroMailSearch.ini";
 const char kHostLibraryName[] = "PellInfo.dll";
 
-// The folder of this DLL itself, for when no folder is registered: the
-// settings must live somewhere, or everything the user does is lost.
-std::string ModuleFolder(HMODULE module) {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return ".";
-    std::string folder(path, length);
-    const std::string::size_type slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? "." : folder.substr(0, slash);
-}
-
+// With no folder registered the settings live beside this DLL: they must
+// live somewhere, or everything the user does is lost.
 std::string SettingsPath(HMODULE module) {
     char* registered = FindPluginFolder();
     const std::string folder = registered ? registered : ModuleFolder(module);
@@ -89,6 +79,16 @@ void BindHostLibrary() {
 }
 
 } // namespace
+
+std::string ModuleFolder(HMODULE module) {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return ".";
+    std::string folder(path, length);
+    const std::string::size_type slash = folder.find_last_of("\\/");
+    return slash == std::string::npos ? "." : folder.substr(0, slash);
+}
 
 void AttachProcess(HMODULE module) {
     g_session.settings = new (std::nothrow) SettingsFile(SettingsPath(module).c_str());

@@ -1,6 +1,7 @@
 #include "plugin/search_run.h"
 
 #include "dialog/search_dialog.h"
+#include "plugin/attach.h"
 #include "plugin/messages.h"
 #include "plugin/session.h"
 #include "query/terms.h"
@@ -149,14 +150,6 @@ void OpenHelpFile() {
     }
 }
 
-std::string ModuleFolder() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(g_session.module, path, MAX_PATH);
-    std::string folder(path, length < MAX_PATH ? length : 0);
-    const std::string::size_type slash = folder.find_last_of('\\');
-    return slash == std::string::npos ? "." : folder.substr(0, slash);
-}
-
 void HandOver(const std::string& expression, const char* account, const char* folder) {
     const HostApi& host = g_session.host;
     if (MacroRunsInMailClientWindow()) {
@@ -192,7 +185,7 @@ std::string BuildHelpCommandLine() {
     std::string mailClientFolder = RegistryText(kMailClientFolderPath);
     // With nothing registered, the help file is the one beside this DLL.
     if (mailClientFolder.empty())
-        mailClientFolder = ModuleFolder();
+        mailClientFolder = ModuleFolder(g_session.module);
     return "notepad.exe \"" + mailClientFolder + kHelpFileName + "\"";
 }
 
