@@ -21,22 +21,29 @@ using Texts = std::vector<std::string>;
 class SearchDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_session = SearchSession();
         module_ = LoadLibraryExA((ProgramFolder() + "\\VelmoroMailSearch.dll").c_str(), nullptr,
                                  LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module_, nullptr);
-        g_session.module = module_;
-        folder_ = MakeScratchFolder("dialog");
-        iniPath_ = folder_ + "\\VelmoroMailSearch.ini";
-        g_session.settings = new SettingsFile(iniPath_.c_str());
         owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
+        Fresh();
     }
     void TearDown() override {
         DestroyWindow(owner_);
         delete g_session.settings;
         g_session = SearchSession();
-        FreeLibrary(module_);
+        if (module_)
+            FreeLibrary(module_);
+        module_ = nullptr;
+    }
+    // A new session over a new, empty settings file.
+    void Fresh() {
+        delete g_session.settings;
+        g_session = SearchSession();
+        g_session.module = module_;
+        folder_ = MakeScratchFolder("dialog");
+        iniPath_ = folder_ + "\\VelmoroMailSearch.ini";
+        g_session.settings = new SettingsFile(iniPath_.c_str());
     }
     INT_PTR Run(const std::function<void(HWND)>& script) {
         return RunDialog([this] { return ShowSearchDialog(owner_); }, script);
@@ -149,7 +156,7 @@ TEST_F(SearchDialogTest, OkStoresScopeAndCheckBoxThenTheQuery) {
         {"repeat blanks the old one", "old", 1001, false, IDOK, "1", "FALSE", {"old", ""}},
     };
     for (const OkCase& c : cases) {
-        SetUp();
+        Fresh();
         g_session.history = {"old"};
         const INT_PTR result = Run([&](HWND dialog) {
             Click(dialog, c.scopeClicked);
@@ -165,7 +172,6 @@ TEST_F(SearchDialogTest, OkStoresScopeAndCheckBoxThenTheQuery) {
         EXPECT_EQ(Setting("Config", "check"), c.check) << c.name;
         EXPECT_EQ(g_session.history, c.history) << c.name;
         EXPECT_EQ(Setting("History", "history0"), c.result == IDOK ? c.typed : "") << c.name;
-        TearDown();
     }
 }
 
@@ -224,7 +230,7 @@ TEST_F(SearchDialogTest, HugeTextsAndLongHistoriesOpenAndConfirm) {
 // and none, leaves the dialog working.
 TEST_F(SearchDialogTest, TheInputMethodSwitchNeverDisturbsTheDialog) {
     for (const char* control : {"1", "1 ", "01", "", "x", static_cast<const char*>(nullptr)}) {
-        SetUp();
+        Fresh();
         g_session.settings->WriteValue("IME", "control", control);
         const INT_PTR result = Run([](HWND dialog) {
             TypeQuery(dialog, "q");
@@ -232,7 +238,6 @@ TEST_F(SearchDialogTest, TheInputMethodSwitchNeverDisturbsTheDialog) {
         });
         EXPECT_EQ(result, IDOK) << (control ? control : "(none)");
         EXPECT_EQ(Setting("IME", "control"), control ? control : "");
-        TearDown();
     }
 }
 

@@ -88,24 +88,31 @@ TEST_F(AttachTest, BindsEveryHostFunction) {
 }
 
 TEST_F(AttachTest, AnUnusableHostIsRecordedNotFatal) {
-    SetMailClientFolder(nullptr);
-    Attach();
-    EXPECT_EQ(g_session.hostProblem, HostProblem::FolderNotRegistered);
-    TearDown();
-
-    SetUp();
-    SetMailClientFolder((folder_ + "\\").c_str());
-    Attach();
-    EXPECT_EQ(g_session.hostProblem, HostProblem::LibraryNotLoaded);
-    EXPECT_EQ(g_session.hostLibraryPath, folder_ + "\\PellInfo.dll");
-    TearDown();
-
-    SetUp();
-    SetMailClientFolder((ProgramFolder() + "\\partial\\").c_str());
-    Attach();
-    EXPECT_EQ(g_session.hostProblem, HostProblem::FunctionMissing);
-    EXPECT_EQ(g_session.missingHostFunction, "StartDoGrep");
-    EXPECT_NE(g_session.host.IsVelmoroMail, nullptr);
+    struct Case {
+        const char* name;
+        std::string folder; // empty: not registered
+        HostProblem problem;
+        std::string libraryPath;
+        std::string missingFunction;
+    };
+    const Case cases[] = {
+        {"not registered", "", HostProblem::FolderNotRegistered, "", ""},
+        {"no library there", folder_ + "\\", HostProblem::LibraryNotLoaded, folder_ + "\\PellInfo.dll", ""},
+        {"a function missing", ProgramFolder() + "\\partial\\", HostProblem::FunctionMissing,
+         ProgramFolder() + "\\partial\\PellInfo.dll", "StartDoGrep"},
+    };
+    for (const Case& c : cases) {
+        SetMailClientFolder(c.folder.empty() ? nullptr : c.folder.c_str());
+        Attach();
+        EXPECT_EQ(g_session.hostProblem, c.problem) << c.name;
+        EXPECT_EQ(g_session.hostLibraryPath, c.libraryPath) << c.name;
+        EXPECT_EQ(g_session.missingHostFunction, c.missingFunction) << c.name;
+        if (c.problem == HostProblem::FunctionMissing) {
+            EXPECT_NE(g_session.host.IsVelmoroMail, nullptr) << "what the library has is bound";
+        }
+        DetachProcess();
+        g_session = SearchSession();
+    }
 }
 
 TEST_F(AttachTest, WithNoFolderRegisteredTheSettingsLiveBesideTheModule) {

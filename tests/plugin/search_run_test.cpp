@@ -184,7 +184,7 @@ TEST_F(SearchRunTest, TranslatesAndHandsOverWithTheScopesAccountAndFolder) {
          Hands("(\"fav:\",target=smallheaderbody)and(\"x\",target=smallheaderbody),subfolder=0,hilight=1", kAccount,
                kCurrentFolder)},
     };
-    Load();
+    ASSERT_NO_FATAL_FAILURE(Load());
     for (const Case& c : cases) {
         configure_("window", c.window);
         EXPECT_TRUE(Search("", c.answer).empty()) << c.name;
@@ -211,7 +211,7 @@ TEST_F(SearchRunTest, TheInitialTextIsTheMacrosFirstLineEncoded) {
         {"q\"x", "q\\\"x"},
         {"", "q\\\"x"}, // an empty argument keeps the last one
     };
-    Load();
+    ASSERT_NO_FATAL_FAILURE(Load());
     for (const Case& c : cases) {
         std::string shown;
         Search(c.argument, {"", 0, false, true}, &shown);
@@ -230,7 +230,7 @@ TEST_F(SearchRunTest, OutsideTheMailClientOnlyAMessageIsShown) {
         {"mail", "0", L"このマクロはVelmoroからは起動できません。"},
         {"mainwnd", "none", L"Velmoroメール本体が起動してなければなりません。"},
     };
-    Load();
+    ASSERT_NO_FATAL_FAILURE(Load());
     for (const Case& c : cases) {
         Export<ResetFunction>(GetModuleHandleA("PellInfo.dll"), "StandInReset")();
         configure_(c.setting, c.value);
@@ -245,7 +245,7 @@ TEST_F(SearchRunTest, OutsideTheMailClientOnlyAMessageIsShown) {
 }
 
 TEST_F(SearchRunTest, FavouritesAreStoredRecalledAndDeleted) {
-    Load();
+    ASSERT_NO_FATAL_FAILURE(Load());
     Search("", {"fav:work from:alice", 1001});
     EXPECT_TRUE(HandOver().empty());
     EXPECT_EQ(Setting("Favorite", "work"), "from:alice");
@@ -264,7 +264,7 @@ TEST_F(SearchRunTest, FavouritesAreStoredRecalledAndDeleted) {
 }
 
 TEST_F(SearchRunTest, FavouriteNamesTheFileCannotHoldAreRefused) {
-    Load();
+    ASSERT_NO_FATAL_FAILURE(Load());
     for (const char* query : {"fav:a=b from:x", "fav:[x from:x", "fav:;x from:x", "fav:\tx from:x"}) {
         const std::string before = ReadWholeFile(iniPath_);
         const Lines messages = Search("", {query, 1001});
@@ -276,7 +276,7 @@ TEST_F(SearchRunTest, FavouriteNamesTheFileCannotHoldAreRefused) {
 }
 
 TEST_F(SearchRunTest, HelpOpensTheHelpFileOnceBuiltCommandLine) {
-    Load();
+    ASSERT_NO_FATAL_FAILURE(Load());
     Search("", {"help:", 1001});
     SetEditorMacroPath(nullptr); // read once per process: no effect now
     Search("", {"  help:  ", 1001});
@@ -302,7 +302,7 @@ TEST_F(SearchRunTest, HelpFallsBackToNotepad) {
         DeleteFileA(commandLog_.c_str());
         SetEditorInstallLocation(c.editor ? editorFolder_.c_str() : nullptr);
         SetEditorMacroPath(c.macroFolder ? folder_.c_str() : nullptr);
-        Load();
+        ASSERT_NO_FATAL_FAILURE(Load());
         Search("", {"help:", 1001});
         EXPECT_EQ(StartedCommandLines(1), (Lines{c.commandLine})) << c.name;
         Unload();
@@ -327,7 +327,7 @@ TEST_F(SearchRunTest, AnUnusableHostLibraryIsNamedNotCalled) {
 }
 
 TEST_F(SearchRunTest, ACancelledDialogHandsNothingOver) {
-    Load();
+    ASSERT_NO_FATAL_FAILURE(Load());
     Search("abc", {"", 0, false, true});
     EXPECT_TRUE(HandOver().empty());
     Search("", {"", 1004});
