@@ -7,8 +7,47 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <functional>
+#include <new>
 #include <string>
+
+// Every allocation of the program is counted, to report the peak heap of a
+// translation: the bytes live at its worst moment, beyond those live before.
+namespace {
+
+std::atomic<std::size_t> g_liveBytes{0};
+std::atomic<std::size_t> g_peakBytes{0};
+const std::size_t kHeader = alignof(std::max_align_t);
+
+void* Allocate(std::size_t size) {
+    char* block = static_cast<char*>(std::malloc(size + kHeader));
+    if (!block)
+        throw std::bad_alloc();
+    *reinterpret_cast<std::size_t*>(block) = size;
+    const std::size_t live = g_liveBytes += size;
+    for (std::size_t peak = g_peakBytes; live > peak && !g_peakBytes.compare_exchange_weak(peak, live);) {
+    }
+    return block + kHeader;
+}
+
+void Release(void* pointer) noexcept {
+    if (!pointer)
+        return;
+    char* block = static_cast<char*>(pointer) - kHeader;
+    g_liveBytes -= *reinterpret_cast<std::size_t*>(block);
+    std::free(block);
+}
+
+} // namespace
+
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void* pointer) noexcept { Release(pointer); }
+void operator delete[](void* pointer) noexcept { Release(pointer); }
+void operator delete(void* pointer, std::size_t) noexcept { Release(pointer); }
+void operator delete[](void* pointer, std::size_t) noexcept { Release(pointer); }
 
 namespace {
 
@@ -24,7 +63,7 @@ const char* const kEverydayQueries[] = {
     "subject:\"meeting notes\" from:alice to:bob body:agenda memo:todo flag:unread attach:* header:x-ml all:2026",
 };
 
-using Translator = std::string (*)(std::string, int, WordEncoder);
+using Translator = std::string (*)(const std::string&, int, WordEncoder);
 
 void EverydayQuery(benchmark::State& state, Translator translate) {
     const std::string query = kEverydayQueries[state.range(0)];
@@ -80,8 +119,21 @@ const Shape kShapes[] = {
      }},
 };
 
+// The peak heap of one translation, in bytes per byte of the query: in all,
+// and beyond the expression it returns.
+void CountPeakHeap(benchmark::State& state, Translator translate, const std::string& query) {
+    const std::size_t before = g_liveBytes;
+    g_peakBytes = before;
+    const std::size_t expression = translate(query, kScopeCurrentFolder, StandInEncode).size();
+    const double bytes = static_cast<double>(query.size());
+    state.counters["heap/n"] = static_cast<double>(g_peakBytes - before) / bytes;
+    state.counters["(heap-E)/n"] = (static_cast<double>(g_peakBytes - before) - static_cast<double>(expression)) / bytes;
+    state.counters["E/n"] = static_cast<double>(expression) / bytes;
+}
+
 void LongQuery(benchmark::State& state, Translator translate, const Shape* shape) {
     const std::string query = shape->make(static_cast<std::size_t>(state.range(0)));
+    CountPeakHeap(state, translate, query);
     for (auto _ : state)
         benchmark::DoNotOptimize(translate(query, kScopeCurrentFolder, StandInEncode));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * query.size()));

@@ -2,15 +2,12 @@
 // search-condition expression.
 #pragma once
 
+#include "query/scope.h"
+
 #include <string>
 
 // The form of the host's word encoder: takes a zero-terminated byte string and
 // returns one that the encoder owns (copied at once, never freed).
 using WordEncoder = const char* (*)(const char* word);
 
-constexpr int kScopeCurrentFolder = 1001;
-constexpr int kScopeWithSubfolders = 1002;
-constexpr int kScopeCurrentAccount = 1003;
-constexpr int kScopeAllAccounts = 1004;
-
-std::string TranslateQuery(std::string query, int scope, WordEncoder encodeWord);
+std::string TranslateQuery(const std::string& query, int scope, WordEncoder encodeWord);

@@ -2,10 +2,12 @@
 // hand. They must translate to the defined result, without an exception.
 #include "query/translate.h"
 
+#include "allocation_limit.h"
 #include "stand_in_encoder.h"
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 
 namespace {
@@ -66,6 +68,37 @@ TEST(LongQuery, ManyWordsTranslateInOrder) {
         expected += (i ? "and" : "") + ("(\"" + word + "\",target=smallheaderbody)");
     }
     EXPECT_EQ(TranslateQuery(query, 1001, StandInEncode), expected + kTail);
+}
+
+// A 32-bit host has little room: a translation holds at most the expression
+// and twelve bytes per byte of the query at once, and when even that is not
+// there it fails with bad_alloc, which the search run reports, rather than
+// anything worse.
+TEST(LongQuery, FitsInTheExpressionAndTwelveBytesPerByteOrFailsCleanly) {
+    const std::string::size_type size = 256 * 1024;
+    const struct {
+        const char* name;
+        std::string query;
+    } cases[] = {
+        {"words", Repeat("w1 ", size)},
+        {"one letter words", Repeat("a ", size)},
+        {"phrase", "subject:\"" + std::string(size, 'a') + "\""},
+        {"to inside from+to", "to: " + Repeat("from+to:12 ", size)},
+        {"lines with spaces", Repeat("  w7  \r\n", size)},
+        {"backslashes", Repeat("\"\\\\\\\" ", size)},
+        {"flags", Repeat("flag:a ", size)},
+    };
+    for (const auto& c : cases) {
+        const std::string expected = TranslateQuery(c.query, 1001, StandInEncode);
+        {
+            const AllocationLimit enough(expected.size() + 12 * c.query.size());
+            std::string expression;
+            EXPECT_NO_THROW(expression = TranslateQuery(c.query, 1001, StandInEncode)) << c.name;
+            EXPECT_TRUE(expression == expected) << c.name;
+        }
+        const AllocationLimit tooLittle(c.query.size() / 2);
+        EXPECT_THROW(TranslateQuery(c.query, 1001, StandInEncode), std::bad_alloc) << c.name;
+    }
 }
 
 } // namespace

@@ -115,7 +115,8 @@ void AppendTarget(std::string& expression, int row) {
 
 } // namespace
 
-std::string ReferenceTranslateQuery(std::string query, int scope, WordEncoder encodeWord) {
+std::string ReferenceTranslateQuery(const std::string& original, int scope, WordEncoder encodeWord) {
+    std::string query = original;
     std::string expression;
     std::string flagClause;
     while (!query.empty()) {

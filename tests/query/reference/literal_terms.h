@@ -10,4 +10,4 @@
 
 void ReferenceTrimSpaces(std::string& text);
 Term ReferenceTakeTerm(std::string& query, int row);
-std::string ReferenceTranslateQuery(std::string query, int scope, WordEncoder encodeWord);
+std::string ReferenceTranslateQuery(const std::string& query, int scope, WordEncoder encodeWord);
