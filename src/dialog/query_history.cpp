@@ -1,5 +1,7 @@
 #include "dialog/query_history.h"
 
+#include "settings/stored_value.h"
+
 #include <string_view>
 #include <unordered_set>
 
@@ -22,7 +24,7 @@ void InsertQuery(QueryHistory& history, const std::string& query) {
 std::vector<std::string> EntriesToSave(const QueryHistory& history) {
     std::vector<std::string> saved;
     for (std::size_t i = 0; i < history.size() && i < kSavedHistoryEntries; ++i) {
-        if (!history[i].empty())
+        if (!history[i].empty() && CanStoreValue(history[i]))
             saved.push_back(history[i]);
     }
     return saved;

@@ -17,5 +17,7 @@ std::string HistoryKey(std::size_t number);
 void InsertQuery(QueryHistory& history, const std::string& query);
 
 // The texts to save under history0, history1, ... in that order: the entries
-// that are not blank among the first 20 positions.
+// among the first 20 positions that are neither blank nor too long for the
+// settings file. Those are left out before the rest are numbered, so that no
+// key keeps an older text in a place the next process would load it.
 std::vector<std::string> EntriesToSave(const QueryHistory& history);

@@ -1,8 +1,9 @@
 #include "dialog/query_history_store.h"
 
+#include "settings/heap_text.h"
 #include "settings/settings_file.h"
 
-#include <cstdlib>
+#include <utility>
 
 namespace {
 const char kHistorySection[] = "History";
@@ -10,14 +11,13 @@ const char kHistorySection[] = "History";
 
 void LoadQueryHistory(QueryHistory& history, const SettingsFile& settings) {
     for (std::size_t i = 0; i < kSavedHistoryEntries; ++i) {
-        char* value = settings.ReadValue(kHistorySection, HistoryKey(i).c_str());
-        if (value && *value)
-            history.push_back(value);
-        std::free(value);
+        std::string value = TakeHeapText(settings.ReadValue(kHistorySection, HistoryKey(i).c_str()));
+        if (!value.empty())
+            history.push_back(std::move(value));
     }
 }
 
-void ConfirmQuery(QueryHistory& history, const std::string& query, const SettingsFile* settings) {
+void ConfirmQuery(QueryHistory& history, const std::string& query, SettingsFile* settings) {
     InsertQuery(history, query);
     if (!settings)
         return;

@@ -10,4 +10,5 @@ void LoadQueryHistory(QueryHistory& history, const SettingsFile& settings);
 
 // Confirms a query: puts it in front, blanks later duplicates, saves the first
 // 20 without gaps. Higher keys in the file are left as they are.
-void ConfirmQuery(QueryHistory& history, const std::string& query, const SettingsFile* settings);
+// Without a settings object (it could not be made) only the list changes.
+void ConfirmQuery(QueryHistory& history, const std::string& query, SettingsFile* settings);

@@ -2,113 +2,100 @@
 
 #include "dialog/dialog_ids.h"
 #include "dialog/placement.h"
-#include "dialog/query_history_store.h"
-#include "plugin/session.h"
-#include "settings/settings_file.h"
 
 #include <imm.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <string>
+#include <new>
 
 namespace {
 
-// The query box and the edit field inside it, while the dialog is open.
-HWND g_queryBox = nullptr;
-HWND g_queryEdit = nullptr;
+// What the dialog procedure works with, handed over at WM_INITDIALOG and
+// kept with the window.
+struct DialogContext {
+    const SearchDialogState& state;
+    SearchDialogChoice& choice;
+};
 
-const char kImeSection[] = "IME";
-const char kImeControlKey[] = "control";
+DialogContext& ContextOf(HWND dialog) {
+    return *reinterpret_cast<DialogContext*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
 
-bool IsScopeButton(int id) {
-    return id >= IDC_SCOPE_FOLDER && id <= IDC_SCOPE_ALL_ACCOUNTS;
+// The edit field inside the query box: all reading and writing of the query
+// goes through it.
+HWND QueryEdit(HWND dialog) {
+    return GetWindow(GetDlgItem(dialog, IDC_QUERY), GW_CHILD);
 }
 
 // The check box means something only for whole accounts.
 void EnableIncludeAllFor(HWND dialog, int scope) {
-    EnableWindow(GetDlgItem(dialog, IDC_INCLUDE_ALL), scope == IDC_SCOPE_ACCOUNT || scope == IDC_SCOPE_ALL_ACCOUNTS);
+    EnableWindow(GetDlgItem(dialog, IDC_INCLUDE_ALL), scope == kScopeCurrentAccount || scope == kScopeAllAccounts);
 }
 
-void SwitchInputMethodOffIfAsked(HWND dialog) {
-    if (!g_session.settings)
-        return;
-    char* control = g_session.settings->ReadValue(kImeSection, kImeControlKey);
-    if (control && std::strcmp(control, "1") == 0) {
-        if (const HIMC context = ImmGetContext(dialog)) {
-            if (ImmGetOpenStatus(context))
-                ImmSetOpenStatus(context, FALSE);
-            ImmReleaseContext(dialog, context);
-        }
+void SwitchInputMethodOff(HWND dialog) {
+    if (const HIMC context = ImmGetContext(dialog)) {
+        if (ImmGetOpenStatus(context))
+            ImmSetOpenStatus(context, FALSE);
+        ImmReleaseContext(dialog, context);
     }
-    std::free(control);
 }
 
-void OnInitDialog(HWND dialog) {
+void OnInitDialog(HWND dialog, const SearchDialogState& state) {
     PlaceOnDesktop(dialog);
-    g_queryBox = GetDlgItem(dialog, IDC_QUERY);
-    SendMessageA(g_queryBox, CB_LIMITTEXT, 0, 0);
-    g_queryEdit = GetWindow(g_queryBox, GW_CHILD);
-    SetFocus(g_queryBox);
+    const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
+    SendMessageA(queryBox, CB_LIMITTEXT, 0, 0);
+    SetFocus(queryBox);
     // Explicit positions keep the history's order in spite of CBS_SORT.
-    for (std::size_t i = 0; i < g_session.history.size(); ++i)
-        SendMessageA(g_queryBox, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(g_session.history[i].c_str()));
-    CheckRadioButton(dialog, IDC_SCOPE_FOLDER, IDC_SCOPE_ALL_ACCOUNTS, g_session.scope);
-    CheckDlgButton(dialog, IDC_INCLUDE_ALL, g_session.includeAll ? BST_CHECKED : BST_UNCHECKED);
-    if (g_session.scope == IDC_SCOPE_FOLDER || g_session.scope == IDC_SCOPE_SUBFOLDERS)
+    for (std::size_t i = 0; i < state.history.size(); ++i)
+        SendMessageA(queryBox, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(state.history[i].c_str()));
+    CheckRadioButton(dialog, IDC_SCOPE_FOLDER, IDC_SCOPE_ALL_ACCOUNTS, state.scope);
+    CheckDlgButton(dialog, IDC_INCLUDE_ALL, state.includeAll ? BST_CHECKED : BST_UNCHECKED);
+    if (state.scope == kScopeCurrentFolder || state.scope == kScopeWithSubfolders)
         EnableWindow(GetDlgItem(dialog, IDC_INCLUDE_ALL), FALSE);
-    if (!g_session.initialText.empty())
-        SetWindowTextA(g_queryEdit, g_session.initialText.c_str());
-    SwitchInputMethodOffIfAsked(dialog);
+    if (!state.initialText.empty())
+        SetWindowTextA(QueryEdit(dialog), state.initialText.c_str());
+    if (state.closeInputMethod)
+        SwitchInputMethodOff(dialog);
 }
 
-void StoreScopeAndCheckBox(HWND dialog) {
+void OnOk(HWND dialog, const SearchDialogState& state, SearchDialogChoice& choice) {
+    choice.scope = state.scope;
     for (int id = IDC_SCOPE_FOLDER; id <= IDC_SCOPE_ALL_ACCOUNTS; ++id) {
         if (IsDlgButtonChecked(dialog, id) == BST_CHECKED) {
-            g_session.scope = id;
+            choice.scope = id;
             break;
         }
     }
-    g_session.includeAll = IsDlgButtonChecked(dialog, IDC_INCLUDE_ALL) == BST_CHECKED;
-    if (const SettingsFile* settings = g_session.settings) {
-        static const char* const kScopeValues[] = {"1", "2", "3", "4"};
-        const int scope = g_session.scope;
-        const char* scopeValue = IsScopeButton(scope) ? kScopeValues[scope - IDC_SCOPE_FOLDER] : "1";
-        settings->WriteValue(kConfigSection, kScopeKey, scopeValue);
-        settings->WriteValue(kConfigSection, kIncludeAllKey, g_session.includeAll ? "TRUE" : "FALSE");
-    }
-}
-
-void OnOk(HWND dialog) {
-    StoreScopeAndCheckBox(dialog);
-    const int length = GetWindowTextLengthA(g_queryEdit);
+    choice.includeAll = IsDlgButtonChecked(dialog, IDC_INCLUDE_ALL) == BST_CHECKED;
+    choice.confirmed = true;
+    const HWND edit = QueryEdit(dialog);
+    const int length = GetWindowTextLengthA(edit);
     if (length <= 0) {
         EndDialog(dialog, IDCANCEL);
         return;
     }
     std::string query(static_cast<std::size_t>(length) + 1, '\0');
-    GetWindowTextA(g_queryEdit, &query[0], length + 1);
-    query.resize(std::strlen(query.c_str()));
-    ConfirmQuery(g_session.history, query, g_session.settings);
+    query.resize(static_cast<std::size_t>(GetWindowTextA(edit, &query[0], length + 1)));
+    choice.query = std::move(query);
     EndDialog(dialog, IDOK);
 }
 
-INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam) {
+INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        OnInitDialog(dialog);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        OnInitDialog(dialog, ContextOf(dialog).state);
         return FALSE; // the focus stays on the query box
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         if (id == IDOK) {
-            OnOk(dialog);
+            OnOk(dialog, ContextOf(dialog).state, ContextOf(dialog).choice);
             return TRUE;
         }
         if (id == IDCANCEL) {
             EndDialog(dialog, IDCANCEL);
             return TRUE;
         }
-        if (IsScopeButton(id)) {
+        if (IsScope(id)) {
             CheckRadioButton(dialog, IDC_SCOPE_FOLDER, IDC_SCOPE_ALL_ACCOUNTS, id);
             EnableIncludeAllFor(dialog, id);
             return TRUE;
@@ -123,18 +110,21 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam) {
     }
 }
 
-} // namespace
-
-INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    // Nothing may unwind through the system's dialog code: out of memory
-    // ends the dialog as a cancel.
+// Nothing may unwind through the system's dialog code: running out of memory
+// (a pasted text of many megabytes) ends the dialog as a cancel, marked so
+// that the run can say why.
+INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     try {
-        return HandleMessage(dialog, message, wParam);
+        return HandleMessage(dialog, message, wParam, lParam);
     } catch (...) {
+        if (GetWindowLongPtrA(dialog, DWLP_USER))
+            ContextOf(dialog).choice.ranOutOfMemory = true;
         EndDialog(dialog, IDCANCEL);
         return TRUE;
     }
 }
+
+} // namespace
 
 void PlaceOnDesktop(HWND window) {
     RECT desktop;
@@ -146,6 +136,10 @@ void PlaceOnDesktop(HWND window) {
     SetWindowPos(window, nullptr, static_cast<int>(at.x), static_cast<int>(at.y), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-INT_PTR ShowSearchDialog(HWND owner) {
-    return DialogBoxParamA(g_session.module, MAKEINTRESOURCEA(IDD_SEARCH), owner, SearchDialogProc, 0);
+SearchDialogChoice ShowSearchDialog(HINSTANCE module, HWND owner, const SearchDialogState& state) {
+    SearchDialogChoice choice;
+    DialogContext context{state, choice};
+    choice.result = DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_SEARCH), owner, SearchDialogProc,
+                                    reinterpret_cast<LPARAM>(&context));
+    return choice;
 }

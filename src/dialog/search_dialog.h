@@ -1,15 +1,41 @@
 // The search dialog: query box with the history, four scope buttons and the
-// include-all check box.
+// include-all check box. It shows what it is given and hands back what the
+// user chose; the search run applies that.
 #pragma once
+
+#include "dialog/query_history.h"
 
 #include <windows.h>
 
-// Shows dialog 101 of the plug-in's module, owned by `owner`. Returns IDOK
-// when a query was confirmed (it is then the front of the history), IDCANCEL
-// for Escape or an empty query, 16 when closed, -1 when it could not be shown.
-INT_PTR ShowSearchDialog(HWND owner);
+#include <string>
 
-INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// What the dialog shows as it opens.
+struct SearchDialogState {
+    const std::string& initialText; // put into the query field unless empty
+    const QueryHistory& history;    // the drop-down list, newest first
+    int scope;                      // the scope button checked
+    bool includeAll;                // the check box
+    bool closeInputMethod;          // switch the input method off
+};
+
+// What the user chose.
+struct SearchDialogChoice {
+    // IDOK when a query was confirmed; IDCANCEL for Escape or OK on an empty
+    // query field; 16 when closed by its close box; -1 when it could not be
+    // shown.
+    INT_PTR result = -1;
+    // OK was pressed, with or without a query: the scope and the check box
+    // below are the user's, to be kept.
+    bool confirmed = false;
+    int scope = 0;
+    bool includeAll = false;
+    std::string query; // with IDOK: exactly as typed, not trimmed
+    // The dialog ended because memory ran out (say so; it counts as a cancel).
+    bool ranOutOfMemory = false;
+};
+
+// Shows dialog 101 of `module`, owned by `owner`.
+SearchDialogChoice ShowSearchDialog(HINSTANCE module, HWND owner, const SearchDialogState& state);
 
 // Centres a top-level window on the desktop.
 void PlaceOnDesktop(HWND window);

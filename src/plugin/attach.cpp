@@ -2,12 +2,13 @@
 
 #include "dialog/query_history_store.h"
 #include "plugin/session.h"
+#include "settings/heap_text.h"
 #include "settings/registry.h"
 #include "settings/settings_file.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <cctype>
 #include <new>
+#include <vector>
 
 SearchSession g_session;
 
@@ -20,22 +21,25 @@ namespace {
 const char kSettingsFileName[] = "\\VelmoroMailSearch.ini";
 const char kHostLibraryName[] = "PellInfo.dll";
 
-// With no folder registered the settings live beside this DLL: they must
-// live somewhere, or everything the user does is lost.
-std::string SettingsPath(HMODULE module) {
-    char* registered = FindPluginFolder();
-    const std::string folder = registered ? registered : ModuleFolder(module);
-    std::free(registered);
-    return folder + kSettingsFileName;
+// A drive and its root ("C:\"), or a network share ("\\server"): anything
+// else the profile functions would take as relative to the Windows folder.
+bool IsFullPath(const std::string& path) {
+    const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+                       (path[2] == '\\' || path[2] == '/');
+    return drive || path.compare(0, 2, "\\\\") == 0;
 }
 
-int ScopeFromSetting(const char* value) {
-    static const char* const kValues[] = {"1", "2", "3", "4"};
-    for (int i = 0; i < 4; ++i) {
-        if (value && std::strcmp(value, kValues[i]) == 0)
-            return 1001 + i;
-    }
-    return 1001;
+// The folder of a module, without a trailing backslash; empty when it cannot
+// be told.
+std::string ModuleFolder(HMODULE module) {
+    // Long enough for any path the system allows.
+    std::vector<char> path(32768);
+    const DWORD length = GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size())
+        return "";
+    const std::string file(path.data(), length);
+    const std::string::size_type slash = file.find_last_of("\\/");
+    return slash == std::string::npos ? "" : file.substr(0, slash);
 }
 
 template <typename Function>
@@ -55,9 +59,9 @@ void BindHostLibrary() {
         return;
     }
     // The registered folder ends with its separator.
-    g_session.hostLibraryPath = std::string(folder) + kHostLibraryName;
-    std::free(folder);
-    g_session.hostLibrary = LoadLibraryA(g_session.hostLibraryPath.c_str());
+    const std::string path = TakeHeapText(folder) + kHostLibraryName;
+    g_session.hostLibraryPath = path;
+    g_session.hostLibrary = LoadLibraryA(path.c_str());
     if (!g_session.hostLibrary) {
         g_session.hostProblem = HostProblem::LibraryNotLoaded;
         return;
@@ -74,39 +78,52 @@ void BindHostLibrary() {
     bound &= Bind(library, "IsVelmoroMailGrep", host.IsVelmoroMailGrep);
     bound &= Bind(library, "MainWnd", host.MainWnd);
     bound &= Bind(library, "PushFindPack", host.PushFindPack);
-    if (!bound)
-        g_session.hostProblem = HostProblem::FunctionMissing;
+    g_session.hostProblem = bound ? HostProblem::None : HostProblem::FunctionMissing;
+}
+
+void RestoreSettings(HMODULE module) {
+    const std::string folder = PluginFolder(module);
+    // With no folder, nothing is written anywhere: a relative path would put
+    // the file in the Windows folder.
+    g_session.settingsInMemoryOnly = folder.empty();
+    const std::string path = folder.empty() ? "" : folder + kSettingsFileName;
+    g_session.settings = new (std::nothrow) SettingsFile(path.c_str());
+    const SettingsFile* settings = g_session.settings;
+    if (!settings)
+        return;
+    LoadQueryHistory(g_session.history, *settings);
+
+    // A value that cannot be read at all (no memory) counts as none.
+    const std::string scope = TakeHeapText(settings->ReadValue(kConfigSection, kScopeKey));
+    g_session.scope = ScopeFromSettingValue(scope.c_str());
+    g_session.includeAll = TakeHeapText(settings->ReadValue(kConfigSection, kIncludeAllKey)) == "TRUE";
 }
 
 } // namespace
 
-std::string ModuleFolder(HMODULE module) {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return ".";
-    std::string folder(path, length);
-    const std::string::size_type slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? "." : folder.substr(0, slash);
+std::string PluginFolder(HMODULE module) {
+    const std::string folder = TakeHeapText(FindPluginFolder());
+    if (IsFullPath(folder + "\\"))
+        return folder;
+    return ModuleFolder(module);
 }
 
-void AttachProcess(HMODULE module) {
-    g_session.settings = new (std::nothrow) SettingsFile(SettingsPath(module).c_str());
-    if (const SettingsFile* settings = g_session.settings) {
-        LoadQueryHistory(g_session.history, *settings);
-
-        char* scope = settings->ReadValue(kConfigSection, kScopeKey);
-        g_session.scope = ScopeFromSetting(scope);
-        std::free(scope);
-
-        char* includeAll = settings->ReadValue(kConfigSection, kIncludeAllKey);
-        g_session.includeAll = includeAll && std::strcmp(includeAll, "TRUE") == 0;
-        std::free(includeAll);
+// Each part on its own: memory running out while the settings are read
+// must not keep the host functions from being bound, and neither may let an
+// exception into the loader.
+void AttachProcess(HMODULE module) noexcept {
+    try {
+        RestoreSettings(module);
+    } catch (...) {
     }
-    BindHostLibrary();
+    try {
+        BindHostLibrary();
+    } catch (...) {
+        g_session.hostProblem = HostProblem::NotBound;
+    }
 }
 
-void DetachProcess() {
+void DetachProcess() noexcept {
     delete g_session.settings;
     g_session.settings = nullptr;
 }

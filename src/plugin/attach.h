@@ -5,13 +5,16 @@
 
 #include <string>
 
-// The folder that holds `module`, without a trailing backslash; "." when it
-// cannot be told.
-std::string ModuleFolder(HMODULE module);
+// The folder that holds the plug-in's settings file and help file: the one
+// the editor's or the mail client's registry values name, when that makes a
+// full path, else the folder of `module` itself; empty when neither can be
+// told. Never with a trailing backslash added.
+std::string PluginFolder(HMODULE module);
 
 // Finds the settings file, restores the history, the scope and the check box,
-// and binds the host functions. Never refuses the load.
-void AttachProcess(HMODULE module);
+// and binds the host functions. Never refuses the load, and nothing escapes:
+// what could not be done is recorded, and the search run copes with it.
+void AttachProcess(HMODULE module) noexcept;
 
 // Destroys the settings file object.
-void DetachProcess();
+void DetachProcess() noexcept;

@@ -5,26 +5,20 @@
 
 #include <windows.h>
 
+// Attach and detach let nothing escape into the loader; a failed attach
+// leaves the host marked unusable or the settings absent, which the run
+// copes with.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     g_session.module = instance;
-    // Nothing may escape into the loader; a failed attach leaves the host
-    // marked unusable or the settings absent, which the run copes with.
-    try {
-        if (reason == DLL_PROCESS_ATTACH)
-            AttachProcess(instance);
-        else if (reason == DLL_PROCESS_DETACH)
-            DetachProcess();
-    } catch (...) {
-    }
+    if (reason == DLL_PROCESS_ATTACH)
+        AttachProcess(instance);
+    else if (reason == DLL_PROCESS_DETACH)
+        DetachProcess();
     return TRUE;
 }
 
 // Called by the mail client's macro engine with the text to start from.
 // Always 0, and nothing escapes into the macro engine.
 extern "C" __declspec(dllexport) int __cdecl search(const char* initialText) {
-    try {
-        RunSearch(initialText);
-    } catch (...) {
-    }
-    return 0;
+    return RunSearch(initialText);
 }

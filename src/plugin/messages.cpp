@@ -9,10 +9,22 @@ const char kHostFolderNotRegisteredMessage[] =
     "HKEY_CURRENT_USER\\Software\\Ostravik\\Pellarin\\Config\\PellarinDir に登録されていません。";
 const char kHostLibraryNotLoadedMessage[] = "PellInfo.dll を読み込めませんでした。";
 const char kHostFunctionMissingMessage[] = "PellInfo.dll に次の関数がありません: ";
+const char kHostNotBoundMessage[] =
+    "メモリが足りず、プラグインの準備 (PellInfo.dll の読み込み) が終わっていません。Velmoroメールを起動し直してください。";
 const char kHostFolderSourceNote[] =
     "(フォルダはレジストリ HKEY_CURRENT_USER\\Software\\Ostravik\\Pellarin\\Config\\PellarinDir から取得しています)";
 const char kBadFavoriteNameMessage[] =
     "このお気に入りの名前は保存できません。「=」を含む名前、「[」か「;」で始まる名前、"
     "前後に空白のある名前は、設定ファイルに正しく記録できないためです。";
+
+const char kFavoriteTooLongMessage[] =
+    "お気に入りの内容が長すぎるため、設定ファイルに保存できません。";
+const char kFavoriteNotSavedMessage[] =
+    "お気に入りを保存できませんでした。次の設定ファイルに書き込めません (読み取り専用か、ほかのプログラムが使用中です):";
+const char kSettingsInMemoryOnlyMessage[] =
+    "設定ファイルを置くフォルダが分からないため、検索の履歴・検索範囲・お気に入りはファイルに保存されず、"
+    "Velmoroメールを終了するまでの間だけ保持されます。";
+const char kOutOfMemoryMessage[] =
+    "メモリが足りないため、この検索を実行できませんでした。検索する語句を短くしてください。";
 
 const char kAllAccountsFolders[] = "受信+送信済み+ユーザー";

@@ -1,5 +1,6 @@
 #include "plugin/search_run.h"
 
+#include "dialog/query_history_store.h"
 #include "dialog/search_dialog.h"
 #include "plugin/attach.h"
 #include "plugin/messages.h"
@@ -7,13 +8,13 @@
 #include "query/terms.h"
 #include "query/translate.h"
 #include "query/word_escape.h"
+#include "settings/heap_text.h"
 #include "settings/registry.h"
 #include "settings/settings_file.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -23,26 +24,45 @@ const char kFavoritePrefix[] = "fav:";
 const char kHelpQuery[] = "help:";
 const char kDebugPrefix[] = "debug:";
 const char kFavoriteSection[] = "Favorite";
+const char kImeSection[] = "IME";
+const char kImeControlKey[] = "control";
 const char kHelpFileName[] = "\\VelmoroMailSearch.txt";
 
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.compare(0, std::strlen(prefix), prefix) == 0;
+// A string the host returned, copied at once: the host may hand out one
+// buffer that its next call overwrites, or free it. Null stays null, and is
+// passed on as null.
+struct HostText {
+    bool present = false;
+    std::string text;
+
+    const char* get() const { return present ? text.c_str() : nullptr; }
+};
+
+HostText CopyHostText(const char* text) {
+    HostText copy;
+    copy.present = text != nullptr;
+    if (text)
+        copy.text = text;
+    return copy;
 }
 
-// Owned copy of a registry string, empty when absent.
-std::string RegistryText(const char* path) {
-    char* value = static_cast<char*>(ReadRegistryString(path, nullptr));
-    const std::string text = value ? value : "";
-    std::free(value);
-    return text;
+HostText OwnText(const char* text) {
+    return {true, text};
+}
+
+void ShowMessage(const char* text) {
+    MessageBoxA(nullptr, text, nullptr, MB_OK);
 }
 
 void ShowMessage(const std::string& text) {
-    MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);
+    ShowMessage(text.c_str());
 }
 
 void ShowHostProblem() {
     switch (g_session.hostProblem) {
+    case HostProblem::NotBound:
+        ShowMessage(kHostNotBoundMessage);
+        break;
     case HostProblem::FolderNotRegistered:
         ShowMessage(kHostFolderNotRegisteredMessage);
         break;
@@ -59,6 +79,14 @@ void ShowHostProblem() {
     }
 }
 
+// Once per process: where everything the user does is going to be lost.
+void TellIfSettingsInMemoryOnly() {
+    if (g_session.settingsInMemoryOnly && !g_session.toldSettingsInMemoryOnly) {
+        g_session.toldSettingsInMemoryOnly = true;
+        ShowMessage(kSettingsInMemoryOnlyMessage);
+    }
+}
+
 // The macro's text, up to its first line break of any kind: the query field
 // holds one line, and a break would travel on into the history.
 void SetInitialText(const char* argument) {
@@ -66,28 +94,52 @@ void SetInitialText(const char* argument) {
         return;
     std::string text = argument;
     text.erase(std::min(text.size(), text.find_first_of("\r\n")));
-    const char* encoded = g_session.host.YenEncode(text.c_str());
-    std::string initial = encoded ? encoded : EscapeWord(text);
+    const HostText encoded = CopyHostText(g_session.host.YenEncode(text.c_str()));
+    std::string initial = encoded.present ? encoded.text : EscapeWord(text);
     if (text.find(' ') != std::string::npos)
         initial = '"' + initial + '"';
-    g_session.initialText = initial;
+    g_session.initialText = std::move(initial);
+}
+
+std::string ReadSetting(const char* section, const char* key) {
+    return g_session.settings ? TakeHeapText(g_session.settings->ReadValue(section, key)) : std::string();
+}
+
+bool WriteSetting(const char* section, const char* key, const char* value) {
+    return g_session.settings && g_session.settings->WriteValue(section, key, value);
+}
+
+SearchDialogChoice AskUser(HWND mainWindow) {
+    const SearchDialogState state{g_session.initialText, g_session.history, g_session.scope, g_session.includeAll,
+                                  ReadSetting(kImeSection, kImeControlKey) == "1"};
+    return ShowSearchDialog(g_session.module, mainWindow, state);
+}
+
+// OK keeps the scope and the check box, with a query or without.
+void KeepScopeAndCheckBox(const SearchDialogChoice& choice) {
+    g_session.scope = choice.scope;
+    g_session.includeAll = choice.includeAll;
+    WriteSetting(kConfigSection, kScopeKey, ScopeSettingValue(choice.scope));
+    WriteSetting(kConfigSection, kIncludeAllKey, choice.includeAll ? "TRUE" : "FALSE");
 }
 
 bool MacroRunsInMailClientWindow() {
     return g_session.host.IsVelmoroMailMain() || g_session.host.IsVelmoroMailGrep();
 }
 
-const char* CurrentAccount() {
-    return reinterpret_cast<const char*>(g_session.host.ExecAtMain("CurrentAccount"));
+HostText CurrentAccount() {
+    return CopyHostText(reinterpret_cast<const char*>(g_session.host.ExecAtMain("CurrentAccount")));
 }
 
-const char* CurrentFolderOfScope() {
+HostText CurrentFolderOfScope() {
     if (MacroRunsInMailClientWindow())
-        return g_session.host.CurrentFolder();
-    return reinterpret_cast<const char*>(g_session.host.ExecAtMain("CurrentFolder"));
+        return CopyHostText(g_session.host.CurrentFolder());
+    return CopyHostText(reinterpret_cast<const char*>(g_session.host.ExecAtMain("CurrentFolder")));
 }
 
-void ResolveScope(const char*& account, const char*& folder) {
+// Where the search runs. The host's strings are copied as they come, before
+// the next call to it.
+void ResolveScope(HostText& account, HostText& folder) {
     switch (g_session.scope) {
     case kScopeCurrentFolder:
     case kScopeWithSubfolders:
@@ -96,15 +148,13 @@ void ResolveScope(const char*& account, const char*& folder) {
         break;
     case kScopeCurrentAccount:
         account = CurrentAccount();
-        folder = g_session.includeAll ? "" : kAllAccountsFolders;
+        folder = OwnText(g_session.includeAll ? "" : kAllAccountsFolders);
         break;
     case kScopeAllAccounts:
-        account = "";
-        folder = g_session.includeAll ? "" : kAllAccountsFolders;
+        account = OwnText("");
+        folder = OwnText(g_session.includeAll ? "" : kAllAccountsFolders);
         break;
     default:
-        account = nullptr;
-        folder = nullptr;
         break;
     }
 }
@@ -115,24 +165,25 @@ enum class FavoriteOutcome { Search, Done };
 FavoriteOutcome HandleFavorite(std::string& query) {
     const std::string::size_type space = query.find(' ');
     const std::string::size_type nameStart = std::strlen(kFavoritePrefix);
-    const SettingsFile* settings = g_session.settings;
     if (space == std::string::npos) {
-        char* stored = settings ? settings->ReadValue(kFavoriteSection, query.c_str() + nameStart) : nullptr;
-        if (stored)
-            query = stored;
-        std::free(stored);
+        // Only a value that cannot be read at all (no memory) leaves the
+        // query as it is.
+        if (char* stored = g_session.settings ? g_session.settings->ReadValue(kFavoriteSection, query.c_str() + nameStart)
+                                              : nullptr)
+            query = TakeHeapText(stored);
         return FavoriteOutcome::Search;
     }
     if (space == nameStart)
         return FavoriteOutcome::Search;
     const std::string name = query.substr(nameStart, space - nameStart);
     const std::string text = query.substr(space + 1);
-    if (!IsStorableFavoriteName(name)) {
+    const char* value = text == "\"\"" ? nullptr : text.c_str();
+    if (!CanStoreKeyName(name))
         ShowMessage(kBadFavoriteNameMessage);
-        return FavoriteOutcome::Done;
-    }
-    if (settings)
-        settings->WriteValue(kFavoriteSection, name.c_str(), text == "\"\"" ? nullptr : text.c_str());
+    else if (value && !CanStoreValue(text))
+        ShowMessage(kFavoriteTooLongMessage);
+    else if (!WriteSetting(kFavoriteSection, name.c_str(), value))
+        ShowMessage(std::string(kFavoriteNotSavedMessage) + "\n" + (g_session.settings ? g_session.settings->Path() : ""));
     return FavoriteOutcome::Done;
 }
 
@@ -150,79 +201,84 @@ void OpenHelpFile() {
     }
 }
 
-void HandOver(const std::string& expression, const char* account, const char* folder) {
+void HandOver(const std::string& expression, const HostText& account, const HostText& folder) {
     const HostApi& host = g_session.host;
     if (MacroRunsInMailClientWindow()) {
         host.SetFindPack(expression.c_str());
-        host.StartDoGrep(account, folder);
+        host.StartDoGrep(account.get(), folder.get());
         host.PushFindPack();
     } else {
         host.ExecAtMain("SetFindPack", expression.c_str());
-        host.ExecAtMain("StartDoGrep", account, folder);
+        host.ExecAtMain("StartDoGrep", account.get(), folder.get());
         host.ExecAtMain("PushFindPack");
     }
 }
 
-} // namespace
-
-bool IsStorableFavoriteName(const std::string& name) {
-    if (name.empty() || name.find_first_of("=\r\n") != std::string::npos)
-        return false;
-    const char first = name.front();
-    const char last = name.back();
-    if (first == '[' || first == ';')
-        return false;
-    return !std::strchr(" \t\v\f", first) && !std::strchr(" \t\v\f", last);
-}
-
-std::string BuildHelpCommandLine() {
-    const std::string installFolder = RegistryText(kEditorInstallLocationPath);
-    if (!installFolder.empty()) {
-        const std::string macroFolder = RegistryText(kEditorMacroPathPath);
-        const std::string& helpFolder = macroFolder.empty() ? installFolder : macroFolder;
-        return "\"" + installFolder + "\\Velmoro.exe\" \"/j70 " + helpFolder + kHelpFileName + "\"";
-    }
-    std::string mailClientFolder = RegistryText(kMailClientFolderPath);
-    // With nothing registered, the help file is the one beside this DLL.
-    if (mailClientFolder.empty())
-        mailClientFolder = ModuleFolder(g_session.module);
-    return "notepad.exe \"" + mailClientFolder + kHelpFileName + "\"";
-}
-
-int RunSearch(const char* initialText) {
+void RunSteps(const char* initialText) {
     if (g_session.hostProblem != HostProblem::None) {
         ShowHostProblem();
-        return 0;
+        return;
     }
     const HostApi& host = g_session.host;
     if (!host.IsVelmoroMail()) {
         ShowMessage(kNotInMailClientMessage);
-        return 0;
+        return;
     }
     const HWND mainWindow = host.MainWnd();
     if (!mainWindow) {
         ShowMessage(kMainWindowMissingMessage);
-        return 0;
+        return;
     }
+    TellIfSettingsInMemoryOnly();
     SetInitialText(initialText);
-    if (ShowSearchDialog(mainWindow) != IDOK || g_session.history.empty())
-        return 0;
+    const SearchDialogChoice choice = AskUser(mainWindow);
+    if (choice.confirmed)
+        KeepScopeAndCheckBox(choice);
+    if (choice.ranOutOfMemory) {
+        ShowMessage(kOutOfMemoryMessage);
+        return;
+    }
+    if (choice.result != IDOK)
+        return;
+    ConfirmQuery(g_session.history, choice.query, g_session.settings);
 
-    const char* account = nullptr;
-    const char* folder = nullptr;
+    HostText account;
+    HostText folder;
     ResolveScope(account, folder);
 
     std::string query = g_session.history.front();
     TrimSpaces(query);
     if (StartsWith(query, kFavoritePrefix) && HandleFavorite(query) == FavoriteOutcome::Done)
-        return 0;
+        return;
     if (query == kHelpQuery) {
         OpenHelpFile();
-        return 0;
+        return;
     }
     const std::string expression = StartsWith(query, kDebugPrefix)
                                        ? query.substr(std::strlen(kDebugPrefix))
                                        : TranslateQuery(query, g_session.scope, host.YenEncode);
     HandOver(expression, account, folder);
+}
+
+} // namespace
+
+std::string BuildHelpCommandLine() {
+    const std::string installFolder = TakeHeapText(static_cast<char*>(ReadRegistryString(kEditorInstallLocationPath, nullptr)));
+    // The help file lies beside the settings, wherever they are.
+    const std::string helpFile = PluginFolder(g_session.module) + kHelpFileName;
+    if (!installFolder.empty())
+        return "\"" + installFolder + "\\Velmoro.exe\" \"/j70 " + helpFile + "\"";
+    return "notepad.exe \"" + helpFile + "\"";
+}
+
+int RunSearch(const char* initialText) noexcept {
+    try {
+        RunSteps(initialText);
+    } catch (...) {
+        // Out of memory (bad_alloc), or a query too long to translate at all
+        // (length_error): nothing is handed over, and the history and the
+        // settings stay as they were saved.
+        ShowMessage(kOutOfMemoryMessage);
+    }
     return 0;
 }

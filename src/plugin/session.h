@@ -1,8 +1,9 @@
 // The process-wide state of the plug-in: filled at process attach, changed by
-// the dialog's OK, read by every search run.
+// the search runs, which apply what the user chose in the dialog.
 #pragma once
 
 #include "dialog/query_history.h"
+#include "query/scope.h"
 
 #include <windows.h>
 
@@ -27,6 +28,7 @@ struct HostApi {
 // Why the host functions cannot be used, if they cannot.
 enum class HostProblem {
     None,
+    NotBound,            // attach never got as far as binding them
     FolderNotRegistered, // no PellarinDir in the registry
     LibraryNotLoaded,    // PellInfo.dll could not be loaded from that folder
     FunctionMissing,     // the library lacks one of the functions
@@ -36,12 +38,14 @@ struct SearchSession {
     HMODULE module = nullptr;
     HMODULE hostLibrary = nullptr;
     HostApi host{};
-    HostProblem hostProblem = HostProblem::None;
+    HostProblem hostProblem = HostProblem::NotBound;
     std::string hostLibraryPath;     // where PellInfo.dll was looked for
     std::string missingHostFunction; // with FunctionMissing
-    int scope = 1001;                // the id of the selected scope button
+    int scope = kScopeCurrentFolder; // the id of the selected scope button
     bool includeAll = false;         // unsent mail, drafts and the trash too
     SettingsFile* settings = nullptr;
+    bool settingsInMemoryOnly = false; // no folder for the settings file
+    bool toldSettingsInMemoryOnly = false;
     QueryHistory history;
     std::string initialText;
     std::string helpCommandLine;
@@ -49,7 +53,7 @@ struct SearchSession {
 
 extern SearchSession g_session;
 
-// Settings keys shared by attach and the dialog.
+// Settings keys shared by attach and the search run.
 extern const char kConfigSection[];
 extern const char kScopeKey[];
 extern const char kIncludeAllKey[];

@@ -42,8 +42,12 @@ int FindTarget(const std::string& query) {
     if (!query.empty() && query[0] == '"')
         return 0;
     for (int row = 0; row < kTargetCount; ++row) {
-        if (query.compare(0, std::strlen(TargetTable[row].prefix), TargetTable[row].prefix) == 0)
+        if (StartsWith(query, TargetTable[row].prefix))
             return row;
     }
     return 0;
+}
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.compare(0, std::strlen(prefix), prefix) == 0;
 }

@@ -32,6 +32,9 @@ void TrimSpaces(std::string& text);
 // The row of the target prefix at the front of the query; 0 when none.
 int FindTarget(const std::string& query);
 
+// Whether `text` begins with `prefix`, byte for byte.
+bool StartsWith(const std::string& text, const char* prefix);
+
 // The separators of lines, at whose ends TrimSpaces trims too.
 inline bool IsLineSeparator(char byte) {
     return byte == '\n' || byte == '\r' || byte == '\f';

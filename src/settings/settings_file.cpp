@@ -9,38 +9,36 @@ namespace {
 
 const DWORD kFirstReadBufferSize = 256;
 
-// The reader trims white space around a value and removes one pair of
-// enclosing quotes, double or single.
-bool ReaderWouldAlter(const std::string& value) {
-    if (value.empty())
-        return false;
-    const char first = value.front();
-    const char last = value.back();
-    if (std::strchr(" \t\v\f", first) || std::strchr(" \t\v\f", last))
-        return true;
-    return value.size() >= 2 && first == last && (first == '"' || first == '\'');
-}
-
 bool HasLineBreak(const char* text) {
     return std::strpbrk(text, "\r\n") != nullptr;
 }
 
-} // namespace
+char* CopyToHeap(const std::string& text) {
+    char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+    if (copy)
+        std::memcpy(copy, text.c_str(), text.size() + 1);
+    return copy;
+}
 
-std::string ValueAsStored(const char* value) {
-    std::string stored = value;
-    for (char& byte : stored) {
-        if (byte == '\r' || byte == '\n')
-            byte = ' ';
-    }
-    if (ReaderWouldAlter(stored))
-        stored = '"' + stored + '"';
+// What the reader makes of a stored value: one pair of enclosing double
+// quotes goes.
+std::string AsRead(const std::string& stored) {
+    if (stored.size() >= 2 && stored.front() == '"' && stored.back() == '"')
+        return stored.substr(1, stored.size() - 2);
     return stored;
 }
 
-SettingsFile::SettingsFile(const char* path) : path_(path) {}
+} // namespace
+
+SettingsFile::SettingsFile(const char* path) : path_(path ? path : "") {}
 
 char* SettingsFile::ReadValue(const char* section, const char* key) const {
+    if (path_.empty()) {
+        const auto inSection = memory_.find(section);
+        if (inSection == memory_.end() || !inSection->second.count(key))
+            return CopyToHeap("");
+        return CopyToHeap(AsRead(inSection->second.at(key)));
+    }
     DWORD size = kFirstReadBufferSize;
     char* buffer = static_cast<char*>(std::malloc(size));
     while (buffer) {
@@ -61,16 +59,19 @@ char* SettingsFile::ReadValue(const char* section, const char* key) const {
     return nullptr;
 }
 
-void SettingsFile::WriteValue(const char* section, const char* key, const char* value) const {
+bool SettingsFile::WriteValue(const char* section, const char* key, const char* value) {
     // A line break in a section or key name cannot be stored at all.
     if (HasLineBreak(section) || HasLineBreak(key))
-        return;
-    if (!value) {
-        WritePrivateProfileStringA(section, key, nullptr, path_.c_str());
-        return;
+        return false;
+    if (value && !CanStoreValue(value))
+        return false;
+    if (path_.empty()) {
+        if (value)
+            memory_[section][key] = ValueAsStored(value);
+        else if (memory_.count(section))
+            memory_[section].erase(key);
+        return true;
     }
-    const std::string stored = ValueAsStored(value);
-    if (stored.size() > kMaxStoredValueLength)
-        return;
-    WritePrivateProfileStringA(section, key, stored.c_str(), path_.c_str());
+    const std::string stored = value ? ValueAsStored(value) : std::string();
+    return WritePrivateProfileStringA(section, key, value ? stored.c_str() : nullptr, path_.c_str()) != FALSE;
 }

@@ -3,16 +3,16 @@
 // cached, so other processes' writes are seen at once.
 #pragma once
 
-#include <string>
+#include "settings/stored_value.h"
 
-// The longest value, as stored in the file (quotes included), that we hand to
-// the profile functions. From 32767 bytes on they fail or store the length
-// cut to 16 bits, so the value would come back as a fraction of itself, or
-// empty. A longer value is not written at all.
-constexpr std::size_t kMaxStoredValueLength = 32000;
+#include <map>
+#include <string>
 
 class SettingsFile {
 public:
+    // The file at `path`, a full path. With no path (null or empty) the
+    // settings are kept in memory only, for as long as the object lives:
+    // a relative path would land in the Windows folder.
     explicit SettingsFile(const char* path);
     SettingsFile(const SettingsFile&) = delete;
     SettingsFile& operator=(const SettingsFile&) = delete;
@@ -22,19 +22,17 @@ public:
     // Null only when memory runs out.
     char* ReadValue(const char* section, const char* key) const;
 
-    // Stores the value so that ReadValue gives it back unchanged; a null value
-    // deletes the key. Failures are not reported; a value too long to come
-    // back whole, and a section or key name with a line break, are not
-    // written, and the file keeps what it held.
-    void WriteValue(const char* section, const char* key, const char* value) const;
+    // Stores the value so that ReadValue gives it back unchanged, line breaks
+    // excepted (they become spaces); a null value deletes the key. False when
+    // nothing was written: the file could not be written, or the value is too
+    // long to come back whole, or a section or key name has a line break. The
+    // file then keeps what it held.
+    bool WriteValue(const char* section, const char* key, const char* value);
 
+    // Empty when the settings are in memory only.
     const std::string& Path() const { return path_; }
 
 private:
     std::string path_;
+    std::map<std::string, std::map<std::string, std::string>> memory_; // without a path
 };
-
-// What WriteValue puts into the file for a value: quoted where the reader
-// would otherwise strip something, with line breaks turned into spaces (a raw
-// one would split the line and could plant keys or sections).
-std::string ValueAsStored(const char* value);

@@ -109,3 +109,22 @@ std::string MessageBoxText(HWND box) {
     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
     return text;
 }
+
+void AnswerSearchRun(HWND window, const DialogAnswer& answer, std::vector<std::string>& messages) {
+    if (IsMessageBox(window)) {
+        messages.push_back(MessageBoxText(window));
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+        return;
+    }
+    if (answer.cancel) {
+        PressKey(window, VK_ESCAPE);
+        return;
+    }
+    if (answer.scope)
+        Click(window, answer.scope);
+    if (IsEnabled(window, 1005) && IsChecked(window, 1005) != answer.includeAll)
+        Click(window, 1005);
+    if (!answer.keepShownText)
+        TypeQuery(window, answer.query);
+    Click(window, IDOK);
+}

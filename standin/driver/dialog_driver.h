@@ -27,3 +27,17 @@ std::vector<std::string> ListItems(HWND dialog);
 // A message box is a dialog too, without the query box.
 bool IsMessageBox(HWND dialog);
 std::string MessageBoxText(HWND box);
+
+// What a person does in the search dialog.
+struct DialogAnswer {
+    std::string query;
+    int scope = 0; // the scope button to click; 0: leave it
+    bool includeAll = false;
+    bool cancel = false; // press Escape instead
+    bool keepShownText = false; // confirm the text the dialog opened with
+};
+
+// Answers whatever the search run shows: a message box is read into
+// `messages` and confirmed; the search dialog gets `answer`: the scope
+// clicked, the check box set (where it can be), the query typed, OK clicked.
+void AnswerSearchRun(HWND window, const DialogAnswer& answer, std::vector<std::string>& messages);

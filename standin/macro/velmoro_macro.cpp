@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -25,11 +26,8 @@ using CallLogFunction = const char*(__cdecl*)();
 
 struct Options {
     std::string initialText;
-    std::string query;
-    bool answer = false;
-    bool cancel = false;
-    int scope = 0;
-    bool includeAll = false;
+    DialogAnswer answer;
+    bool headless = false; // the dialog is answered from here
 };
 
 int Usage() {
@@ -56,16 +54,16 @@ bool Parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--query" && i + 1 < argc) {
-            options.query = Text(argv[++i]);
-            options.answer = true;
+            options.answer.query = Text(argv[++i]);
+            options.headless = true;
         } else if (argument == "--scope" && i + 1 < argc) {
-            options.scope = std::atoi(argv[++i]);
-            if (options.scope < 1001 || options.scope > 1004)
+            options.answer.scope = std::atoi(argv[++i]);
+            if (options.answer.scope < 1001 || options.answer.scope > 1004)
                 return false;
         } else if (argument == "--include-all") {
-            options.includeAll = true;
+            options.answer.includeAll = true;
         } else if (argument == "--cancel") {
-            options.cancel = options.answer = true;
+            options.answer.cancel = options.headless = true;
         } else if (argument.compare(0, 2, "--") == 0) {
             return false;
         } else {
@@ -80,24 +78,6 @@ std::string ProgramFolder() {
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder = path;
     return folder.substr(0, folder.find_last_of('\\'));
-}
-
-void Answer(HWND dialog, const Options& options) {
-    if (IsMessageBox(dialog)) {
-        std::printf("message box: %s\n", MessageBoxText(dialog).c_str());
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        return;
-    }
-    if (options.cancel) {
-        PressKey(dialog, VK_ESCAPE);
-        return;
-    }
-    if (options.scope)
-        Click(dialog, options.scope);
-    if (options.includeAll != IsChecked(dialog, 1005) && IsEnabled(dialog, 1005))
-        Click(dialog, 1005);
-    TypeQuery(dialog, options.query);
-    Click(dialog, IDOK);
 }
 
 } // namespace
@@ -118,11 +98,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     int result = 0;
-    if (options.answer)
+    std::vector<std::string> messages;
+    if (options.headless)
         RunDialog([&] { return static_cast<INT_PTR>(result = search(options.initialText.c_str())); },
-                  [&](HWND dialog) { Answer(dialog, options); });
+                  [&](HWND window) { AnswerSearchRun(window, options.answer, messages); });
     else
         result = search(options.initialText.c_str());
+    for (const std::string& message : messages)
+        std::printf("message box: %s\n", message.c_str());
     std::printf("search returned %d\n", result);
 
     const HMODULE host = GetModuleHandleA("PellInfo.dll");

@@ -32,6 +32,7 @@ TEST(QueryHistory, ConfirmInsertsBlanksDuplicatesAndSavesWithoutGaps) {
     twentyWithBlank[1].clear();
     Texts savedAfterBlank = Numbered(20);
     savedAfterBlank.pop_back();
+    const std::string tooLong(40000, 'x');
 
     const ConfirmCase cases[] = {
         {"new query", {"a", "b", "c"}, "d", {"d", "a", "b", "c"}, {"d", "a", "b", "c"}},
@@ -42,6 +43,10 @@ TEST(QueryHistory, ConfirmInsertsBlanksDuplicatesAndSavesWithoutGaps) {
         {"blanks stay blank", {"a", "", "b", ""}, "b", {"b", "a", "", "", ""}, {"b", "a"}},
         {"twenty loaded, one more", Numbered(20), "new", twentyOne, Texts(twentyOne.begin(), twentyOne.begin() + 20)},
         {"twenty loaded, the newest again", Numbered(20), "q0", twentyWithBlank, savedAfterBlank},
+        // Left out before the numbering: old0 is saved as history0 again.
+        {"too long to save", {"old0", "old1", "old2"}, tooLong, {tooLong, "old0", "old1", "old2"},
+         {"old0", "old1", "old2"}},
+        {"too long once quoted", {"a"}, " " + std::string(31999, 'q'), {" " + std::string(31999, 'q'), "a"}, {"a"}},
     };
     for (const ConfirmCase& c : cases) {
         QueryHistory history = c.before;

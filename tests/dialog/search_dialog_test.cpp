@@ -1,22 +1,29 @@
-// The search dialog, shown from the real DLL's resource and driven from a
-// second thread.
+// The search dialog, shown from the real DLL's resource with the state it is
+// given, driven from a second thread, and judged by the choice it hands back.
 #include "dialog/search_dialog.h"
 
+#include "allocation_limit.h"
 #include "dialog/placement.h"
 #include "dialog_driver.h"
-#include "plugin/session.h"
-#include "settings/settings_file.h"
 #include "win_test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
 using Texts = std::vector<std::string>;
+
+// What the dialog is opened with; the tests change what they need.
+struct Opening {
+    std::string initialText;
+    QueryHistory history;
+    int scope = 1001;
+    bool includeAll = false;
+    bool closeInputMethod = false;
+};
 
 class SearchDialogTest : public ::testing::Test {
 protected:
@@ -26,45 +33,34 @@ protected:
         ASSERT_NE(module_, nullptr);
         owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
-        Fresh();
     }
     void TearDown() override {
         DestroyWindow(owner_);
-        delete g_session.settings;
-        g_session = SearchSession();
         if (module_)
             FreeLibrary(module_);
-        module_ = nullptr;
     }
-    // A new session over a new, empty settings file.
-    void Fresh() {
-        delete g_session.settings;
-        g_session = SearchSession();
-        g_session.module = module_;
-        folder_ = MakeScratchFolder("dialog");
-        iniPath_ = folder_ + "\\VelmoroMailSearch.ini";
-        g_session.settings = new SettingsFile(iniPath_.c_str());
-    }
-    INT_PTR Run(const std::function<void(HWND)>& script) {
-        return RunDialog([this] { return ShowSearchDialog(owner_); }, script);
-    }
-    std::string Setting(const char* section, const char* key) {
-        char* value = g_session.settings->ReadValue(section, key);
-        const std::string text = value ? value : "<null>";
-        std::free(value);
-        return text;
+    SearchDialogChoice Run(const Opening& opening, const std::function<void(HWND)>& script) {
+        const SearchDialogState state{opening.initialText, opening.history, opening.scope, opening.includeAll,
+                                      opening.closeInputMethod};
+        SearchDialogChoice choice;
+        RunDialog(
+            [&] {
+                choice = ShowSearchDialog(module_, owner_, state);
+                return choice.result;
+            },
+            script);
+        return choice;
     }
     HMODULE module_ = nullptr;
     HWND owner_ = nullptr;
-    std::string folder_;
-    std::string iniPath_;
 };
 
 TEST_F(SearchDialogTest, OpensWithHistoryScopeCheckBoxAndInitialText) {
-    g_session.history = {"a", "b", "", "c"};
-    g_session.scope = 1002;
-    g_session.includeAll = true;
-    g_session.initialText = "\"a b\"";
+    Opening opening;
+    opening.history = {"a", "b", "", "c"};
+    opening.scope = 1002;
+    opening.includeAll = true;
+    opening.initialText = "\"a b\"";
     Texts items;
     std::string caption;
     std::string text;
@@ -76,7 +72,7 @@ TEST_F(SearchDialogTest, OpensWithHistoryScopeCheckBoxAndInitialText) {
     RECT placed{};
     RECT desktop{};
     HWND focus = nullptr;
-    const INT_PTR result = Run([&](HWND dialog) {
+    const SearchDialogChoice choice = Run(opening, [&](HWND dialog) {
         items = ListItems(dialog);
         char buffer[64] = {};
         GetWindowTextA(dialog, buffer, sizeof buffer);
@@ -95,7 +91,8 @@ TEST_F(SearchDialogTest, OpensWithHistoryScopeCheckBoxAndInitialText) {
         focus = info.hwndFocus;
         PressKey(dialog, VK_ESCAPE);
     });
-    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(choice.result, IDCANCEL);
+    EXPECT_FALSE(choice.confirmed);
     EXPECT_EQ(items, (Texts{"a", "b", "", "c"}));
     EXPECT_EQ(caption, "\x8c\x9f\x8d\xf5"); // 検索
     EXPECT_EQ(text, "\"a b\"");
@@ -112,10 +109,9 @@ TEST_F(SearchDialogTest, OpensWithHistoryScopeCheckBoxAndInitialText) {
 }
 
 TEST_F(SearchDialogTest, ScopeButtonsEnableTheCheckBoxOnlyForAccounts) {
-    g_session.scope = 1001;
     std::vector<bool> enabled;
     std::vector<bool> checked;
-    const INT_PTR result = Run([&](HWND dialog) {
+    const SearchDialogChoice choice = Run(Opening(), [&](HWND dialog) {
         enabled.push_back(IsEnabled(dialog, 1005));
         for (int id : {1003, 1004, 1002, 1001}) {
             Click(dialog, id);
@@ -127,117 +123,121 @@ TEST_F(SearchDialogTest, ScopeButtonsEnableTheCheckBoxOnlyForAccounts) {
         checked.push_back(IsChecked(dialog, 1005));
         PressKey(dialog, VK_ESCAPE);
     });
-    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(choice.result, IDCANCEL);
     EXPECT_EQ(enabled, (std::vector<bool>{false, true, true, false, false}));
     EXPECT_EQ(checked, (std::vector<bool>{true, true, true, true, true}));
-    // Escape forgets everything clicked.
-    EXPECT_EQ(g_session.scope, 1001);
-    EXPECT_FALSE(g_session.includeAll);
-    EXPECT_EQ(ReadWholeFile(iniPath_), "");
+    EXPECT_FALSE(choice.confirmed) << "Escape forgets everything clicked";
 }
 
-struct OkCase {
-    const char* name;
-    std::string typed;
-    int scopeClicked;
-    bool markIncludeAll;
-    INT_PTR result;
-    const char* radio;
-    const char* check;
-    Texts history;
-};
-
-TEST_F(SearchDialogTest, OkStoresScopeAndCheckBoxThenTheQuery) {
-    const OkCase cases[] = {
-        {"query", "from:alice", 1004, true, IDOK, "4", "TRUE", {"from:alice", "old"}},
-        {"spaces kept", "  spaced  ", 1003, false, IDOK, "3", "FALSE", {"  spaced  ", "old"}},
-        {"spaces only", "   ", 1002, false, IDOK, "2", "FALSE", {"   ", "old"}},
-        {"empty is a cancel", "", 1004, true, IDCANCEL, "4", "TRUE", {"old"}},
-        {"repeat blanks the old one", "old", 1001, false, IDOK, "1", "FALSE", {"old", ""}},
+TEST_F(SearchDialogTest, OkHandsBackTheScopeTheCheckBoxAndTheQueryAsTyped) {
+    struct Case {
+        const char* name;
+        std::string typed;
+        int scopeClicked;
+        bool markIncludeAll;
+        INT_PTR result;
     };
-    for (const OkCase& c : cases) {
-        Fresh();
-        g_session.history = {"old"};
-        const INT_PTR result = Run([&](HWND dialog) {
+    const Case cases[] = {
+        {"query", "from:alice", 1004, true, IDOK},
+        {"spaces kept", "  spaced  ", 1003, false, IDOK},
+        {"spaces only", "   ", 1002, false, IDOK},
+        {"Shift_JIS", "\x8c\x9f\x8d\xf5 \x95\x5c", 1001, false, IDOK},
+        {"empty is a cancel, but keeps the scope", "", 1004, true, IDCANCEL},
+    };
+    for (const Case& c : cases) {
+        Opening opening;
+        opening.history = {"old"};
+        const SearchDialogChoice choice = Run(opening, [&](HWND dialog) {
             Click(dialog, c.scopeClicked);
             if (c.markIncludeAll)
                 Click(dialog, 1005);
             TypeQuery(dialog, c.typed);
             Click(dialog, IDOK);
         });
-        EXPECT_EQ(result, c.result) << c.name;
-        EXPECT_EQ(g_session.scope, c.scopeClicked) << c.name;
-        EXPECT_EQ(g_session.includeAll, c.markIncludeAll) << c.name;
-        EXPECT_EQ(Setting("Config", "radio"), c.radio) << c.name;
-        EXPECT_EQ(Setting("Config", "check"), c.check) << c.name;
-        EXPECT_EQ(g_session.history, c.history) << c.name;
-        EXPECT_EQ(Setting("History", "history0"), c.result == IDOK ? c.typed : "") << c.name;
+        EXPECT_EQ(choice.result, c.result) << c.name;
+        EXPECT_TRUE(choice.confirmed) << c.name;
+        EXPECT_EQ(choice.scope, c.scopeClicked) << c.name;
+        EXPECT_EQ(choice.includeAll, c.markIncludeAll) << c.name;
+        EXPECT_EQ(choice.query, c.result == IDOK ? c.typed : "") << c.name;
+        EXPECT_FALSE(choice.ranOutOfMemory) << c.name;
     }
 }
 
-TEST_F(SearchDialogTest, EnterConfirmsAndAPickedEntryMovesToTheFront) {
-    g_session.history = {"a", "b", "c"};
-    const INT_PTR result = Run([&](HWND dialog) {
+TEST_F(SearchDialogTest, EnterConfirmsAPickedEntry) {
+    Opening opening;
+    opening.history = {"a", "b", "c"};
+    const SearchDialogChoice choice = Run(opening, [&](HWND dialog) {
         SendMessageA(GetDlgItem(dialog, 1000), CB_SETCURSEL, 2, 0);
         PressKey(dialog, VK_RETURN);
     });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(g_session.history, (Texts{"c", "a", "b", ""}));
-    EXPECT_EQ(Setting("History", "history2"), "b");
+    EXPECT_EQ(choice.result, IDOK);
+    EXPECT_EQ(choice.query, "c");
 }
 
-TEST_F(SearchDialogTest, TheCloseBoxEndsWithSixteenAndStoresNothing) {
-    g_session.scope = 1003;
-    const INT_PTR result = Run([&](HWND dialog) {
+TEST_F(SearchDialogTest, TheCloseBoxEndsWithSixteenAndKeepsNothing) {
+    Opening opening;
+    opening.scope = 1003;
+    const SearchDialogChoice choice = Run(opening, [&](HWND dialog) {
         Click(dialog, 1004);
         Click(dialog, 1005);
         TypeQuery(dialog, "x");
         SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
-    EXPECT_EQ(result, 16);
-    EXPECT_EQ(g_session.scope, 1003);
-    EXPECT_FALSE(g_session.includeAll);
-    EXPECT_TRUE(g_session.history.empty());
-    EXPECT_EQ(ReadWholeFile(iniPath_), "");
+    EXPECT_EQ(choice.result, 16);
+    EXPECT_FALSE(choice.confirmed);
+    EXPECT_EQ(choice.query, "");
 }
 
 TEST_F(SearchDialogTest, HugeTextsAndLongHistoriesOpenAndConfirm) {
+    Opening opening;
     const std::string huge(1024 * 1024, 'q');
     for (int i = 0; i < 3000; ++i)
-        g_session.history.push_back("entry " + std::to_string(i) + " \x81\x40\x95\x5c\t\"'");
-    g_session.history.push_back(huge);
-    g_session.initialText = huge;
+        opening.history.push_back("entry " + std::to_string(i) + " \x81\x40\x95\x5c\t\"'");
+    opening.history.push_back(huge);
+    opening.initialText = huge;
     size_t count = 0;
     size_t length = 0;
-    const INT_PTR result = Run([&](HWND dialog) {
+    const SearchDialogChoice choice = Run(opening, [&](HWND dialog) {
         count = ListItems(dialog).size();
         length = QueryText(dialog).size();
         Click(dialog, IDOK);
     });
-    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(choice.result, IDOK);
     EXPECT_EQ(count, 3001u);
     EXPECT_EQ(length, huge.size());
-    ASSERT_EQ(g_session.history.size(), 3002u);
-    EXPECT_TRUE(g_session.history.front() == huge);
-    EXPECT_TRUE(g_session.history.back().empty());
-    // Too long to store whole: the file keeps what it had rather than a cut.
-    EXPECT_EQ(Setting("History", "history0"), "");
-    EXPECT_EQ(Setting("History", "history1"), g_session.history[1]);
+    EXPECT_TRUE(choice.query == huge);
+}
+
+// A query too big for the memory left ends the dialog as a cancel, saying
+// why, instead of letting the exception unwind through the system's dialog
+// code (which, on 32-bit, would end the mail client).
+TEST_F(SearchDialogTest, RunningOutOfMemoryEndsTheDialogAsACancel) {
+    const std::string pasted(1024 * 1024, 'p');
+    Opening opening;
+    opening.initialText = pasted;
+    SearchDialogChoice choice;
+    {
+        const AllocationLimit little(pasted.size() / 2);
+        choice = Run(opening, [&](HWND dialog) { Click(dialog, IDOK); });
+    }
+    EXPECT_EQ(choice.result, IDCANCEL);
+    EXPECT_TRUE(choice.ranOutOfMemory);
+    EXPECT_EQ(choice.query, "");
 }
 
 // Wine without an input method cannot open one (ImmSetOpenStatus does not
-// stick), so only this much can be seen here: every value of the switch,
-// and none, leaves the dialog working.
+// stick), so only this much can be seen here: either way the switch is set,
+// the dialog works.
 TEST_F(SearchDialogTest, TheInputMethodSwitchNeverDisturbsTheDialog) {
-    for (const char* control : {"1", "1 ", "01", "", "x", static_cast<const char*>(nullptr)}) {
-        Fresh();
-        g_session.settings->WriteValue("IME", "control", control);
-        const INT_PTR result = Run([](HWND dialog) {
+    for (bool closeInputMethod : {true, false}) {
+        Opening opening;
+        opening.closeInputMethod = closeInputMethod;
+        const SearchDialogChoice choice = Run(opening, [](HWND dialog) {
             TypeQuery(dialog, "q");
             PressKey(dialog, VK_RETURN);
         });
-        EXPECT_EQ(result, IDOK) << (control ? control : "(none)");
-        EXPECT_EQ(Setting("IME", "control"), control ? control : "");
+        EXPECT_EQ(choice.result, IDOK) << closeInputMethod;
+        EXPECT_EQ(choice.query, "q") << closeInputMethod;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "plugin/attach.h"
 
+#include "allocation_limit.h"
 #include "plugin/session.h"
 #include "settings/settings_file.h"
 #include "win_test_support.h"
@@ -115,12 +116,65 @@ TEST_F(AttachTest, AnUnusableHostIsRecordedNotFatal) {
     }
 }
 
-TEST_F(AttachTest, WithNoFolderRegisteredTheSettingsLiveBesideTheModule) {
-    SetEditorInstallLocation(nullptr);
-    SetMailClientFolder(nullptr);
-    Attach();
-    ASSERT_NE(g_session.settings, nullptr);
-    EXPECT_EQ(g_session.settings->Path(), ProgramFolder() + "\\VelmoroMailSearch.ini");
+TEST_F(AttachTest, TheSettingsLiveInTheRegisteredFolderElseBesideTheModuleElseInMemory) {
+    struct Case {
+        const char* name;
+        const char* installLocation;
+        const char* macroPath;
+        const char* mailClientFolder;
+        HMODULE module;
+        std::string path; // empty: in memory only
+    };
+    const std::string besideModule = ProgramFolder() + "\\VelmoroMailSearch.ini";
+    const HMODULE self = GetModuleHandleA(nullptr);
+    const HMODULE unknown = reinterpret_cast<HMODULE>(static_cast<INT_PTR>(0x10));
+    const Case cases[] = {
+        {"macro folder", "C:\\Editor", folder_.c_str(), nullptr, self, folder_ + "\\VelmoroMailSearch.ini"},
+        {"nothing registered", nullptr, nullptr, nullptr, self, besideModule},
+        {"a relative folder", "C:\\Editor", "Macro", nullptr, self, besideModule},
+        {"an empty folder", nullptr, nullptr, "", self, besideModule},
+        {"a drive's root", nullptr, nullptr, "C:", self, "C:\\VelmoroMailSearch.ini"},
+        {"nothing registered, module unknown", nullptr, nullptr, nullptr, unknown, ""},
+        {"a relative folder, module unknown", "Editor", nullptr, nullptr, unknown, ""},
+    };
+    for (const Case& c : cases) {
+        SetEditorInstallLocation(c.installLocation);
+        SetEditorMacroPath(c.macroPath);
+        SetMailClientFolder(c.mailClientFolder);
+        AttachProcess(c.module);
+        ASSERT_NE(g_session.settings, nullptr) << c.name;
+        EXPECT_EQ(g_session.settings->Path(), c.path) << c.name;
+        EXPECT_EQ(g_session.settingsInMemoryOnly, c.path.empty()) << c.name;
+        DetachProcess();
+        g_session = SearchSession();
+    }
+}
+
+// Memory running out anywhere in attach must not let an exception into the
+// loader (on 32-bit that ends the mail client), nor leave the host looking
+// usable when it is not.
+TEST_F(AttachTest, RunningOutOfMemoryNeverEscapes) {
+    WriteSettings("[History]\r\nhistory0=" + std::string(3000, 'h') + "\r\n[Config]\r\nradio=3\r\n");
+    for (std::size_t limit : {0, 16, 64, 256, 1024, 4096, 16384, 1 << 20}) {
+        {
+            const AllocationLimit memory(limit);
+            Attach();
+        }
+        const HostApi& host = g_session.host;
+        if (g_session.hostProblem == HostProblem::None) {
+            EXPECT_TRUE(host.IsVelmoroMail && host.MainWnd && host.YenEncode && host.IsVelmoroMailMain &&
+                        host.IsVelmoroMailGrep && host.CurrentFolder && host.ExecAtMain && host.SetFindPack &&
+                        host.StartDoGrep && host.PushFindPack)
+                << limit;
+        }
+        if (limit == 1 << 20) {
+            EXPECT_EQ(g_session.hostProblem, HostProblem::None);
+            EXPECT_EQ(g_session.scope, 1003);
+            EXPECT_EQ(g_session.history.size(), 1u);
+        }
+        DetachProcess();
+        g_session = SearchSession();
+    }
 }
 
 } // namespace

@@ -2,11 +2,13 @@
 // what the mail client would receive, the dialog is answered from a second
 // thread, and stand-in programs record how the help file is opened.
 #include "dialog_driver.h"
+#include "pellinfo.h"
 #include "win_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,14 +29,6 @@ Function Export(HMODULE module, const char* name) {
 const std::string kAllFolders = "\x8e\xf3\x90\x4d+\x91\x97\x90\x4d\x8d\xcf\x82\xdd+\x83\x86\x81\x5b\x83\x55\x81\x5b";
 const std::string kCurrentFolder = "\x8e\xf3\x90\x4d";
 const std::string kAccount = "user@example.jp";
-
-// What a person does in the dialog.
-struct Answer {
-    std::string query;
-    int scope = 0;
-    bool includeAll = false;
-    bool cancel = false;
-};
 
 class SearchRunTest : public ::testing::Test {
 protected:
@@ -62,11 +56,14 @@ protected:
         ASSERT_NE(plugin_, nullptr);
         search_ = Export<SearchFunction>(plugin_, "search");
         ASSERT_NE(search_, nullptr);
-        const HMODULE host = GetModuleHandleA("PellInfo.dll");
+        // By its path: a test may have had the plug-in load another one.
+        const HMODULE host = GetModuleHandleA((ProgramFolder() + "\\PellInfo.dll").c_str());
         ASSERT_NE(host, nullptr);
-        Export<ResetFunction>(host, "StandInReset")();
+        const auto reset = Export<ResetFunction>(host, "StandInReset");
         configure_ = Export<ConfigureFunction>(host, "StandInConfigure");
         callLog_ = Export<CallLogFunction>(host, "StandInCallLog");
+        ASSERT_TRUE(reset && configure_ && callLog_);
+        reset();
     }
     void Unload() {
         if (plugin_)
@@ -75,31 +72,20 @@ protected:
     }
     // Runs `search`, answering whatever it shows; returns the texts of the
     // message boxes shown.
-    Lines Search(const std::string& initialText, const Answer& answer, std::string* shownText = nullptr) {
+    Lines Search(const char* initialText, const DialogAnswer& answer, std::string* shownText = nullptr) {
         Lines messages;
-        const size_t logged = std::string(callLog_()).size();
-        RunDialog([&] { return static_cast<INT_PTR>(search_(initialText.c_str())); },
-                  [&](HWND dialog) {
-                      if (IsMessageBox(dialog)) {
-                          messages.push_back(MessageBoxText(dialog));
-                          PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-                          return;
-                      }
-                      if (shownText)
-                          *shownText = QueryText(dialog);
-                      if (answer.cancel) {
-                          PressKey(dialog, VK_ESCAPE);
-                          return;
-                      }
-                      if (answer.scope)
-                          Click(dialog, answer.scope);
-                      if (IsEnabled(dialog, 1005) && IsChecked(dialog, 1005) != answer.includeAll)
-                          Click(dialog, 1005);
-                      TypeQuery(dialog, answer.query);
-                      Click(dialog, IDOK);
+        const size_t logged = std::strlen(callLog_());
+        RunDialog([&] { return static_cast<INT_PTR>(search_(initialText)); },
+                  [&](HWND window) {
+                      if (shownText && !IsMessageBox(window))
+                          *shownText = QueryText(window);
+                      AnswerSearchRun(window, answer, messages);
                   });
-        lastCalls_ = std::string(callLog_()).substr(logged);
+        lastCalls_ = callLog_() + logged;
         return messages;
+    }
+    Lines Search(const std::string& initialText, const DialogAnswer& answer, std::string* shownText = nullptr) {
+        return Search(initialText.c_str(), answer, shownText);
     }
     // The hand-over calls of the last run, in order.
     Lines HandOver() const {
@@ -159,7 +145,7 @@ TEST_F(SearchRunTest, TranslatesAndHandsOverWithTheScopesAccountAndFolder) {
     struct Case {
         const char* name;
         const char* window;
-        Answer answer;
+        DialogAnswer answer;
         std::string handOver;
     };
     const std::string word = "(\"w\",target=smallheaderbody)";
@@ -326,13 +312,181 @@ TEST_F(SearchRunTest, AnUnusableHostLibraryIsNamedNotCalled) {
     EXPECT_NE(messages[0].find("PellarinDir"), std::string::npos);
 }
 
-TEST_F(SearchRunTest, ACancelledDialogHandsNothingOver) {
+TEST_F(SearchRunTest, OkKeepsTheScopeEvenWithoutAQueryAndEscapeKeepsNothing) {
+    WriteWholeFile(iniPath_, "[History]\r\nhistory0=old\r\n");
     ASSERT_NO_FATAL_FAILURE(Load());
-    Search("abc", {"", 0, false, true});
+    Search("abc", {"", 1004, true, true});
     EXPECT_TRUE(HandOver().empty());
-    Search("", {"", 1004});
+    EXPECT_EQ(ReadWholeFile(iniPath_), "[History]\r\nhistory0=old\r\n");
+    Search("", {"", 1004, true});
     EXPECT_TRUE(HandOver().empty());
     EXPECT_EQ(Setting("Config", "radio"), "4");
+    EXPECT_EQ(Setting("Config", "check"), "TRUE");
+    EXPECT_EQ(Setting("History", "history0"), "old");
+    // The next run opens with them, and the history unchanged.
+    Search("", {"w", 0, true});
+    EXPECT_EQ(Join(HandOver()), Hands("(\"w\",target=smallheaderbody),subfolder=0,hilight=1", "", ""));
+    EXPECT_EQ(Setting("History", "history0"), "w");
+    EXPECT_EQ(Setting("History", "history1"), "old");
+}
+
+TEST_F(SearchRunTest, ANullTextIsAnEmptyOne) {
+    ASSERT_NO_FATAL_FAILURE(Load());
+    std::string shown;
+    Search("abc", {"", 0, false, true});
+    Search(nullptr, {"", 0, false, true}, &shown);
+    EXPECT_EQ(shown, "abc");
+    Search(nullptr, {"w", 1001});
+    EXPECT_EQ(HandOver().front(), "SetFindPack|(\"w\",target=smallheaderbody),subfolder=0,hilight=1");
+}
+
+// A real host may hand out every string in one buffer that its next call
+// overwrites, or give null or empty strings: the plug-in copies each at once
+// and hands over exactly what it was given.
+TEST_F(SearchRunTest, HostileHostsGetWhatAWellBehavedOneGets) {
+    struct Case {
+        const char* name;
+        const char* strings;
+        const char* window;
+        const char* account; // null: the host returns null
+        const char* folder;
+        const char* yen;
+        DialogAnswer answer;
+        std::string handOver;
+    };
+    const std::string expression = "(\"bob\",target=from)and(\"x\",target=subject),subfolder=0,hilight=1";
+    const std::string throughMain = "ExecAtMain|SetFindPack|" + expression + "\nExecAtMain|StartDoGrep|" + kAccount +
+                                    "|" + kCurrentFolder + "\nExecAtMain|PushFindPack";
+    const std::string longEncoding(kStandInLongPadding, '~');
+    const Case cases[] = {
+        {"own strings", "own", "main", kAccount.c_str(), kCurrentFolder.c_str(), "", {"from:bob subject:x", 1001},
+         Hands(expression, kAccount, kCurrentFolder)},
+        {"one shared buffer", "shared", "main", kAccount.c_str(), kCurrentFolder.c_str(), "",
+         {"from:bob subject:x", 1001}, Hands(expression, kAccount, kCurrentFolder)},
+        {"one shared buffer, through the main window", "shared", "other", kAccount.c_str(), kCurrentFolder.c_str(),
+         "", {"from:bob subject:x", 1001}, throughMain},
+        {"one shared buffer, current account", "shared", "other", kAccount.c_str(), kCurrentFolder.c_str(), "",
+         {"from:bob subject:x", 1003},
+         "ExecAtMain|SetFindPack|" + expression + "\nExecAtMain|StartDoGrep|" + kAccount + "|" + kAllFolders +
+             "\nExecAtMain|PushFindPack"},
+        {"null account and folder", "own", "main", nullptr, nullptr, "", {"from:bob subject:x", 1001},
+         Hands(expression, "(null)", "(null)")},
+        {"null account and folder, shared", "shared", "other", nullptr, nullptr, "", {"from:bob subject:x", 1001},
+         "ExecAtMain|SetFindPack|" + expression +
+             "\nExecAtMain|StartDoGrep|(null)|(null)\nExecAtMain|PushFindPack"},
+        {"empty account and folder", "shared", "main", "", "", "", {"from:bob subject:x", 1002},
+         Hands("(\"bob\",target=from)and(\"x\",target=subject),subfolder=1,hilight=1", "", "")},
+        {"no encoding", "shared", "main", kAccount.c_str(), kCurrentFolder.c_str(), "null",
+         {"from:b\"o\\b subject:x", 1001},
+         Hands("(\"b\\\"o\\\\b\",target=from)and(\"x\",target=subject),subfolder=0,hilight=1", kAccount,
+               kCurrentFolder)},
+        {"a very long encoding", "shared", "main", kAccount.c_str(), kCurrentFolder.c_str(), "long",
+         {"from:bob subject:x", 1001},
+         Hands("(\"bob" + longEncoding + "\",target=from)and(\"x" + longEncoding +
+                   "\",target=subject),subfolder=0,hilight=1",
+               kAccount, kCurrentFolder)},
+    };
+    ASSERT_NO_FATAL_FAILURE(Load());
+    for (const Case& c : cases) {
+        configure_("strings", c.strings);
+        configure_("window", c.window);
+        configure_("account", c.account);
+        configure_("folder", c.folder);
+        configure_("yen", c.yen);
+        EXPECT_TRUE(Search("", c.answer).empty()) << c.name;
+        EXPECT_TRUE(Join(HandOver()) == c.handOver) << c.name << ":\n" << Join(HandOver()).substr(0, 400);
+    }
+}
+
+// The initial text's encoding is copied too, before the next host call.
+TEST_F(SearchRunTest, TheEncodedInitialTextSurvivesASharedBuffer) {
+    ASSERT_NO_FATAL_FAILURE(Load());
+    configure_("strings", "shared");
+    std::string shown;
+    Search("q\"x", {"", 0, false, true}, &shown);
+    EXPECT_EQ(shown, "q\\\"x");
+    Search("", {"", 0, false, true}, &shown);
+    EXPECT_EQ(shown, "q\\\"x");
+}
+
+TEST_F(SearchRunTest, AFavouriteThatCannotBeWrittenIsReportedAndNothingIsLost) {
+    const std::string content = "[Favorite]\r\nwork=from:alice\r\n";
+    WriteWholeFile(iniPath_, content);
+    ASSERT_NO_FATAL_FAILURE(Load());
+    // Held open without sharing by another program.
+    const HANDLE held = CreateFileA(iniPath_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Lines messages;
+    for (const char* query : {"fav:home from:bob", "fav:work \"\"", "fav:work from:carol"}) {
+        const Lines shown = Search("", {query, 1001});
+        messages.insert(messages.end(), shown.begin(), shown.end());
+        EXPECT_TRUE(HandOver().empty()) << query;
+    }
+    CloseHandle(held);
+    ASSERT_EQ(messages.size(), 3u);
+    for (const std::string& message : messages)
+        EXPECT_NE(message.find(iniPath_), std::string::npos) << message;
+    EXPECT_EQ(ReadWholeFile(iniPath_), content);
+    Search("", {"fav:work", 1001});
+    EXPECT_EQ(HandOver().front(), "SetFindPack|(\"alice\",target=from),subfolder=0,hilight=1");
+}
+
+TEST_F(SearchRunTest, AFavouriteTooLongToStoreIsReported) {
+    ASSERT_NO_FATAL_FAILURE(Load());
+    const Lines messages = Search("", {"fav:long " + std::string(40000, 'x'), 1001});
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(HandOver().empty());
+    EXPECT_EQ(Setting("Favorite", "long"), "");
+}
+
+// An entry too long for the file is left out before the others are
+// numbered: no key keeps an older text where the next process loads it.
+TEST_F(SearchRunTest, AQueryTooLongToSaveLeavesTheHistoryInOrder) {
+    WriteWholeFile(iniPath_, "[History]\r\nhistory0=old0\r\nhistory1=old1\r\nhistory2=old2\r\n");
+    ASSERT_NO_FATAL_FAILURE(Load());
+    Search("", {std::string(40000, 'q'), 1001});
+    EXPECT_EQ(HandOver().size(), 3u);
+    Unload();
+    ASSERT_NO_FATAL_FAILURE(Load());
+    Lines items;
+    RunDialog([&] { return static_cast<INT_PTR>(search_("")); },
+              [&](HWND dialog) {
+                  items = ListItems(dialog);
+                  PressKey(dialog, VK_ESCAPE);
+              });
+    EXPECT_EQ(items, (Lines{"old0", "old1", "old2"}));
+}
+
+// Sixteen megabytes typed, or pasted by a macro: on a 32-bit host that is
+// searched, or refused with a message when memory runs out, but never a
+// crash, and the settings stay usable. (The dialog's edit control takes most
+// of the time: it lays out the whole line.)
+TEST_F(SearchRunTest, SixteenMegabytesAreSearchedOrRefused) {
+    const std::string words = [] {
+        std::string text;
+        while (text.size() < 16u * 1024 * 1024)
+            text += "w" + std::to_string(text.size() % 97) + " ";
+        return text;
+    }();
+    ASSERT_NO_FATAL_FAILURE(Load());
+    for (const bool pasted : {false, true}) {
+        DialogAnswer confirm{words, 1001};
+        confirm.keepShownText = pasted;
+        const Lines messages = Search(pasted ? words : "", confirm);
+        const Lines calls = HandOver();
+        const bool searched = calls.size() == 3;
+        EXPECT_TRUE(searched || (calls.empty() && messages.size() == 1)) << pasted;
+        // Pasted, the text holds spaces, so it arrives quoted: one phrase.
+        const std::string start = pasted ? "SetFindPack|(\"w0 w3 " : "SetFindPack|(\"w0\",target=smallheaderbody)and(\"w3\"";
+        if (searched) {
+            EXPECT_EQ(calls[0].rfind(start, 0), 0u) << pasted;
+        }
+    }
+    // A small text replaces the pasted one for the next dialog.
+    Search("x", {"after", 1002});
+    EXPECT_EQ(HandOver().front(), "SetFindPack|(\"after\",target=smallheaderbody),subfolder=1,hilight=1");
+    EXPECT_EQ(Setting("Config", "radio"), "2");
+    EXPECT_EQ(Setting("History", "history0"), "after");
 }
 
 } // namespace

@@ -56,10 +56,15 @@ TEST_F(SettingsFileTest, ValuesReadBackAsWritten) {
         {"equals and brackets", "a=b [c]", "a=b [c]", ""},
         {"empty", "", "", ""},
     };
+    // Without a folder the settings live in memory, and behave the same.
+    SettingsFile inMemory(nullptr);
     for (const RoundTrip& c : cases) {
         SettingsFile settings(path_.c_str());
-        settings.WriteValue("S", "k", c.written.c_str());
+        EXPECT_TRUE(settings.WriteValue("S", "k", c.written.c_str())) << c.name;
         EXPECT_EQ(Read("S", "k"), c.readBack) << c.name;
+        EXPECT_TRUE(inMemory.WriteValue("S", "k", c.written.c_str())) << c.name;
+        Value fromMemory(inMemory.ReadValue("S", "k"));
+        EXPECT_EQ(std::string(fromMemory.get()), c.readBack) << c.name << ", in memory";
         if (!c.line.empty()) {
             EXPECT_NE(ReadWholeFile(path_).find(c.line + "\r\n"), std::string::npos) << c.name;
         }
@@ -80,15 +85,15 @@ TEST_F(SettingsFileTest, ValuesTooLongToStoreLeaveTheOldOne) {
     // would come back cut to a fraction, or empty.
     SettingsFile settings(path_.c_str());
     const std::string longest(kMaxStoredValueLength, 'y');
-    settings.WriteValue("S", "k", longest.c_str());
+    EXPECT_TRUE(settings.WriteValue("S", "k", longest.c_str()));
     EXPECT_TRUE(Read("S", "k") == longest);
     settings.WriteValue("S", "k", "old");
     for (std::string::size_type length : {kMaxStoredValueLength + 1, std::string::size_type(70000), std::string::size_type(1 << 20)}) {
-        settings.WriteValue("S", "k", std::string(length, 'z').c_str());
+        EXPECT_FALSE(settings.WriteValue("S", "k", std::string(length, 'z').c_str())) << length;
         EXPECT_TRUE(Read("S", "k") == "old") << length;
     }
     // Quoting counts: a value that needs quotes has two bytes less room.
-    settings.WriteValue("S", "k", (" " + std::string(kMaxStoredValueLength - 1, 'q')).c_str());
+    EXPECT_FALSE(settings.WriteValue("S", "k", (" " + std::string(kMaxStoredValueLength - 1, 'q')).c_str()));
     EXPECT_TRUE(Read("S", "k") == "old");
 }
 
@@ -107,11 +112,17 @@ TEST_F(SettingsFileTest, AbsentThingsReadAsEmpty) {
 
 TEST_F(SettingsFileTest, NullValueDeletesTheKeyOnly) {
     SettingsFile settings(path_.c_str());
-    settings.WriteValue("Favorite", "work", "from:alice");
-    settings.WriteValue("Favorite", "home", "from:bob");
-    settings.WriteValue("Favorite", "work", nullptr);
-    EXPECT_EQ(Read("Favorite", "work"), "");
-    EXPECT_EQ(Read("Favorite", "home"), "from:bob");
+    SettingsFile inMemory(nullptr);
+    for (SettingsFile* file : {&settings, &inMemory}) {
+        file->WriteValue("Favorite", "work", "from:alice");
+        file->WriteValue("Favorite", "home", "from:bob");
+        EXPECT_TRUE(file->WriteValue("Favorite", "work", nullptr));
+        EXPECT_TRUE(file->WriteValue("Favorite", "never", nullptr));
+        Value work(file->ReadValue("Favorite", "work"));
+        Value home(file->ReadValue("Favorite", "home"));
+        EXPECT_STREQ(work.get(), "") << file->Path();
+        EXPECT_STREQ(home.get(), "from:bob") << file->Path();
+    }
     EXPECT_EQ(ReadWholeFile(path_).find("work"), std::string::npos);
 }
 
@@ -122,7 +133,7 @@ TEST_F(SettingsFileTest, LineBreaksNeverSplitTheFile) {
     EXPECT_EQ(Read("History", "history0"), "a  [Config]  radio=4 b c");
     EXPECT_EQ(Read("History", "history1"), "kept");
     EXPECT_EQ(Read("Config", "radio"), "");
-    settings.WriteValue("Favorite", "x\r\n[Config]\r\nradio", "4");
+    EXPECT_FALSE(settings.WriteValue("Favorite", "x\r\n[Config]\r\nradio", "4"));
     EXPECT_EQ(Read("Config", "radio"), "");
     const std::string content = ReadWholeFile(path_);
     EXPECT_EQ(content.find("\n[Config]"), std::string::npos);
@@ -136,8 +147,8 @@ TEST_F(SettingsFileTest, AFileThatCannotBeWrittenStaysAsItWas) {
     const HANDLE held = CreateFileA(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     SettingsFile settings(path_.c_str());
-    settings.WriteValue("History", "history0", "new");
-    settings.WriteValue("History", "history0", nullptr);
+    EXPECT_FALSE(settings.WriteValue("History", "history0", "new"));
+    EXPECT_FALSE(settings.WriteValue("History", "history0", nullptr));
     Value value(settings.ReadValue("History", "history0"));
     EXPECT_NE(value, nullptr);
     CloseHandle(held);

@@ -40,10 +40,6 @@ const TermPatterns& Patterns() {
     return patterns;
 }
 
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.compare(0, std::strlen(prefix), prefix) == 0;
-}
-
 bool HasLineSeparator(const std::string& text) {
     return text.find_first_of("\n\r\f") != std::string::npos;
 }

@@ -1,0 +1,147 @@
+// The search run at its limits, linked in: memory running out at each stage
+// of a run, and settings with no folder to live in. The host is the stand-in
+// PellInfo.dll, bound by attach; the dialog comes from the plug-in's DLL.
+#include "allocation_limit.h"
+#include "dialog_driver.h"
+#include "plugin/attach.h"
+#include "plugin/search_run.h"
+#include "plugin/session.h"
+#include "settings/settings_file.h"
+#include "win_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using ConfigureFunction = void(__cdecl*)(const char*, const char*);
+using CallLogFunction = const char*(__cdecl*)();
+using ResetFunction = void(__cdecl*)();
+
+template <typename Function>
+Function Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+class SearchRunLimitsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = MakeScratchFolder("limits");
+        SetMailClientFolder((ProgramFolder() + "\\").c_str());
+        resources_ = LoadLibraryExA((ProgramFolder() + "\\VelmoroMailSearch.dll").c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(resources_, nullptr);
+    }
+    void TearDown() override {
+        DetachProcess();
+        g_session = SearchSession();
+        if (resources_)
+            FreeLibrary(resources_);
+    }
+    // Attach as the loader would, with the dialog from the plug-in's DLL.
+    void Attach(HMODULE module) {
+        AttachProcess(module);
+        g_session.module = resources_;
+        ASSERT_EQ(g_session.hostProblem, HostProblem::None);
+        Export<ResetFunction>(g_session.hostLibrary, "StandInReset")();
+        configure_ = Export<ConfigureFunction>(g_session.hostLibrary, "StandInConfigure");
+        callLog_ = Export<CallLogFunction>(g_session.hostLibrary, "StandInCallLog");
+        ASSERT_TRUE(configure_ && callLog_);
+    }
+    // One run; the message boxes it showed, and whether it handed anything over.
+    Lines Search(const DialogAnswer& answer, bool* handedOver) {
+        Lines messages;
+        const std::size_t logged = std::strlen(callLog_());
+        RunDialog([&] { return static_cast<INT_PTR>(RunSearch("")); },
+                  [&](HWND window) { AnswerSearchRun(window, answer, messages); });
+        *handedOver = std::string(callLog_() + logged).find("PushFindPack") != std::string::npos;
+        return messages;
+    }
+    std::string folder_;
+    HMODULE resources_ = nullptr;
+    ConfigureFunction configure_ = nullptr;
+    CallLogFunction callLog_ = nullptr;
+};
+
+// Wherever memory runs out in a run (reading the query out of the dialog,
+// copying what the host answers, translating), the run ends with the one
+// message and hands nothing over; the settings file holds what was confirmed
+// before, and the next run works.
+TEST_F(SearchRunLimitsTest, RunningOutOfMemoryEndsTheRunWithAMessage) {
+    SetEditorInstallLocation(folder_.c_str());
+    SetEditorMacroPath(folder_.c_str());
+    const std::string iniPath = folder_ + "\\VelmoroMailSearch.ini";
+    const std::string config = "[Config]\r\nradio=1\r\ncheck=FALSE\r\n";
+    const std::size_t mebibyte = 1024 * 1024;
+    const std::string words = [&] {
+        std::string text;
+        while (text.size() < mebibyte)
+            text += "w" + std::to_string(text.size() % 89) + " ";
+        return text;
+    }();
+    struct Case {
+        const char* name;
+        std::string query;
+        std::string account;
+        std::size_t limit;
+        std::string history; // the section afterwards
+    };
+    const Case cases[] = {
+        {"the query out of the dialog", words, "user@example.jp", mebibyte / 2, "history0=old\r\n"},
+        // The query was confirmed before the host was asked.
+        {"the host's answer", "w", std::string(2 * mebibyte, 'a'), mebibyte, "history0=w\r\nhistory1=old\r\n"},
+        // Confirmed too, but too long for the file.
+        {"the translation", words, "user@example.jp", 5 * mebibyte, "history0=old\r\n"},
+    };
+    for (const Case& c : cases) {
+        WriteWholeFile(iniPath, "[History]\r\nhistory0=old\r\n" + config);
+        ASSERT_NO_FATAL_FAILURE(Attach(GetModuleHandleA(nullptr)));
+        configure_("account", c.account.c_str());
+        const DialogAnswer answer{c.query, 1001};
+        Lines messages;
+        messages.reserve(4);
+        bool handedOver = true;
+        {
+            const AllocationLimit memory(c.limit);
+            messages = Search(answer, &handedOver);
+        }
+        EXPECT_EQ(messages.size(), 1u) << c.name;
+        EXPECT_FALSE(handedOver) << c.name;
+        EXPECT_EQ(ReadWholeFile(iniPath), "[History]\r\n" + c.history + config) << c.name;
+
+        configure_("account", "user@example.jp");
+        messages = Search({"after", 1001}, &handedOver);
+        EXPECT_TRUE(messages.empty()) << c.name;
+        EXPECT_TRUE(handedOver) << c.name;
+        DetachProcess();
+        g_session = SearchSession();
+    }
+}
+
+// With no folder for the settings, the run says so once, then keeps the
+// history, the scope and the favourites in memory; nothing is written to a
+// relative path (the Windows folder).
+TEST_F(SearchRunLimitsTest, WithoutAFolderTheSettingsLiveInMemory) {
+    SetEditorInstallLocation("Editor");
+    SetEditorMacroPath("Macro");
+    ASSERT_NO_FATAL_FAILURE(Attach(reinterpret_cast<HMODULE>(static_cast<INT_PTR>(0x10))));
+    ASSERT_NE(g_session.settings, nullptr);
+    EXPECT_EQ(g_session.settings->Path(), "");
+    bool handedOver = false;
+    EXPECT_EQ(Search({"fav:work from:alice", 1004, true}, &handedOver).size(), 1u);
+    EXPECT_FALSE(handedOver);
+    EXPECT_TRUE(Search({"fav:work", 0, true}, &handedOver).empty());
+    EXPECT_TRUE(handedOver);
+    EXPECT_NE(std::string(callLog_()).find("SetFindPack|(\"alice\",target=from)"), std::string::npos);
+    EXPECT_EQ(g_session.scope, 1004);
+    EXPECT_EQ(g_session.history, (QueryHistory{"fav:work", "fav:work from:alice"}));
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    EXPECT_EQ(GetFileAttributesA((std::string(windows) + "\\VelmoroMailSearch.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+} // namespace
