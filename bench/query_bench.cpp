@@ -1,53 +1,16 @@
 // Time per translation, the plug-in's against the literal step-by-step one
 // side by side: the everyday queries, and one-line queries of several shapes
 // from 1 KiB to 1 MiB, to show how the cost grows with the length.
+#include "allocation_limit.h"
 #include "query/translate.h"
 #include "reference/literal_terms.h"
 #include "stand_in_encoder.h"
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
+#include <cstdint>
 #include <functional>
-#include <new>
 #include <string>
-
-// Every allocation of the program is counted, to report the peak heap of a
-// translation: the bytes live at its worst moment, beyond those live before.
-namespace {
-
-std::atomic<std::size_t> g_liveBytes{0};
-std::atomic<std::size_t> g_peakBytes{0};
-const std::size_t kHeader = alignof(std::max_align_t);
-
-void* Allocate(std::size_t size) {
-    char* block = static_cast<char*>(std::malloc(size + kHeader));
-    if (!block)
-        throw std::bad_alloc();
-    *reinterpret_cast<std::size_t*>(block) = size;
-    const std::size_t live = g_liveBytes += size;
-    for (std::size_t peak = g_peakBytes; live > peak && !g_peakBytes.compare_exchange_weak(peak, live);) {
-    }
-    return block + kHeader;
-}
-
-void Release(void* pointer) noexcept {
-    if (!pointer)
-        return;
-    char* block = static_cast<char*>(pointer) - kHeader;
-    g_liveBytes -= *reinterpret_cast<std::size_t*>(block);
-    std::free(block);
-}
-
-} // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* pointer) noexcept { Release(pointer); }
-void operator delete[](void* pointer) noexcept { Release(pointer); }
-void operator delete(void* pointer, std::size_t) noexcept { Release(pointer); }
-void operator delete[](void* pointer, std::size_t) noexcept { Release(pointer); }
 
 namespace {
 
@@ -119,15 +82,16 @@ const Shape kShapes[] = {
      }},
 };
 
-// The peak heap of one translation, in bytes per byte of the query: in all,
-// and beyond the expression it returns.
+// The peak heap of one translation (the most it held at once, the
+// expression it returns included), per byte of the query: in all, and beyond
+// the expression (E).
 void CountPeakHeap(benchmark::State& state, Translator translate, const std::string& query) {
-    const std::size_t before = g_liveBytes;
-    g_peakBytes = before;
+    const AllocationLimit counting(SIZE_MAX);
     const std::size_t expression = translate(query, kScopeCurrentFolder, StandInEncode).size();
     const double bytes = static_cast<double>(query.size());
-    state.counters["heap/n"] = static_cast<double>(g_peakBytes - before) / bytes;
-    state.counters["(heap-E)/n"] = (static_cast<double>(g_peakBytes - before) - static_cast<double>(expression)) / bytes;
+    const double peak = static_cast<double>(counting.Peak());
+    state.counters["heap/n"] = peak / bytes;
+    state.counters["(heap-E)/n"] = (peak - static_cast<double>(expression)) / bytes;
     state.counters["E/n"] = static_cast<double>(expression) / bytes;
 }
 
