@@ -128,4 +128,36 @@ TEST(DialogResource, MatchesTheDesign) {
     FreeLibrary(dll);
 }
 
+// What Windows shows in the file's properties: one language throughout.
+TEST(VersionResource, IsJapaneseThroughoutWithCompanyAndCopyright) {
+    const std::string dll = ProgramFolder() + "\\VelmoroMailSearch.dll";
+    const HMODULE module = LoadLibraryExA(dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    EXPECT_NE(FindResourceExA(module, reinterpret_cast<LPCSTR>(RT_VERSION), MAKEINTRESOURCEA(1),
+                              MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)),
+              nullptr);
+    FreeLibrary(module);
+
+    std::vector<char> info(GetFileVersionInfoSizeA(dll.c_str(), nullptr));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(dll.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    WORD* translation = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                               &length));
+    ASSERT_EQ(length, 4u);
+    EXPECT_EQ(translation[0], 0x0411);
+    EXPECT_EQ(translation[1], 1200);
+    for (const char* field : {"CompanyName", "LegalCopyright", "FileDescription", "FileVersion", "ProductName"}) {
+        char* text = nullptr;
+        const std::string path = std::string("\\StringFileInfo\\041104B0\\") + field;
+        EXPECT_TRUE(VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) && length > 1)
+            << field;
+    }
+    char* version = nullptr;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\041104B0\\FileVersion",
+                               reinterpret_cast<void**>(&version), &length));
+    EXPECT_STREQ(version, VELMORO_VERSION);
+}
+
 } // namespace
