@@ -28,6 +28,7 @@ test: build
 	@scripts/stage "native suite" ctest --preset native
 	@scripts/stage "x86-64 Win32 suite" ctest --preset wintest
 	@scripts/stage "32-bit suite" scripts/test-32bit
+	@cmake --build --preset win32 --target release_package >/dev/null && scripts/check-package
 	@mkdir -p build/fuzz-corpus build/differential-corpus
 	@scripts/stage "shape fuzzer" sh -c 'build/native/bin/query_fuzz -max_total_time=$(FUZZ_SECONDS) \
 	  build/fuzz-corpus 2>build/fuzz.log || { tail -40 build/fuzz.log; exit 1; }; grep -a "^Done" build/fuzz.log'
@@ -41,11 +42,12 @@ demo: build
 package: build-win32
 	@cmake --build --preset win32 --target release_package >/dev/null
 	@scripts/check-dll
+	@scripts/check-package
 	@ls -l dist/
 
 screenshot: deps build
-	@EXTRA_PACKAGES="fonts-ipafont-gothic imagemagick" scripts/install-deps
-	@scripts/screenshot docs/dialog.png
+	@EXTRA_PACKAGES="fonts-ipafont-gothic imagemagick x11-utils" scripts/install-deps
+	@scripts/screenshot docs
 
 bench: build-native
 	build/native/bin/query_bench --benchmark_counters_tabular=true
