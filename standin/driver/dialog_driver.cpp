@@ -25,6 +25,15 @@ HWND FindThreadDialog(DWORD threadId) {
 
 } // namespace
 
+HWND WaitForDialog(DWORD threadId, int timeoutMs) {
+    for (int waited = 0; waited <= timeoutMs; waited += 10) {
+        if (const HWND dialog = FindThreadDialog(threadId))
+            return dialog;
+        Sleep(10);
+    }
+    return nullptr;
+}
+
 INT_PTR RunDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& script) {
     const DWORD threadId = GetCurrentThreadId();
     std::atomic<bool> done{false};

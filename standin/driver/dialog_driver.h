@@ -13,6 +13,10 @@
 // the dialog open gets it closed after a while, so a test never hangs.
 INT_PTR RunDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& script);
 
+// The first visible dialog window of a thread, once there is one; null after
+// `timeoutMs`.
+HWND WaitForDialog(DWORD threadId, int timeoutMs);
+
 // The edit field inside the query box.
 HWND QueryEdit(HWND dialog);
 void TypeQuery(HWND dialog, const std::string& text);

@@ -3,10 +3,11 @@
 // received through PellInfo.dll.
 //
 //   velmoro-macro [--query TEXT] [--scope 1001..1004] [--include-all]
-//                 [--cancel] [INITIAL TEXT]
+//                 [--cancel] [--drop-list] [INITIAL TEXT]
 //
 // With --query (or --cancel) the dialog is answered from a second thread, so
 // no person and no display are needed; without, it waits for a person.
+// --drop-list opens the history list as the dialog appears (for pictures).
 // A text given as @PATH is read from that file, byte for byte: the way to
 // pass Shift_JIS text whatever the command line's encoding.
 #include "dialog_driver.h"
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -28,11 +30,12 @@ struct Options {
     std::string initialText;
     DialogAnswer answer;
     bool headless = false; // the dialog is answered from here
+    bool dropList = false;
 };
 
 int Usage() {
     std::fprintf(stderr, "usage: velmoro-macro [--query TEXT] [--scope 1001..1004] [--include-all] [--cancel] "
-                         "[INITIAL TEXT]\n");
+                         "[--drop-list] [INITIAL TEXT]\n");
     return 2;
 }
 
@@ -64,6 +67,8 @@ bool Parse(int argc, char** argv, Options& options) {
             options.answer.includeAll = true;
         } else if (argument == "--cancel") {
             options.answer.cancel = options.headless = true;
+        } else if (argument == "--drop-list") {
+            options.dropList = true;
         } else if (argument.compare(0, 2, "--") == 0) {
             return false;
         } else {
@@ -99,6 +104,13 @@ int main(int argc, char** argv) {
     }
     int result = 0;
     std::vector<std::string> messages;
+    if (options.dropList) {
+        const DWORD thread = GetCurrentThreadId();
+        std::thread([thread] {
+            if (const HWND dialog = WaitForDialog(thread, 60000))
+                SendMessageA(GetDlgItem(dialog, 1000), CB_SHOWDROPDOWN, TRUE, 0);
+        }).detach();
+    }
     if (options.headless)
         RunDialog([&] { return static_cast<INT_PTR>(result = search(options.initialText.c_str())); },
                   [&](HWND window) { AnswerSearchRun(window, options.answer, messages); });
