@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -31,23 +32,14 @@ const char kHelpFileName[] = "\\VelmoroMailSearch.txt";
 // A string the host returned, copied at once: the host may hand out one
 // buffer that its next call overwrites, or free it. Null stays null, and is
 // passed on as null.
-struct HostText {
-    bool present = false;
-    std::string text;
-
-    const char* get() const { return present ? text.c_str() : nullptr; }
-};
+using HostText = std::optional<std::string>;
 
 HostText CopyHostText(const char* text) {
-    HostText copy;
-    copy.present = text != nullptr;
-    if (text)
-        copy.text = text;
-    return copy;
+    return text ? HostText(text) : std::nullopt;
 }
 
-HostText OwnText(const char* text) {
-    return {true, text};
+const char* PassOn(const HostText& text) {
+    return text ? text->c_str() : nullptr;
 }
 
 void ShowMessage(const char* text) {
@@ -95,7 +87,7 @@ void SetInitialText(const char* argument) {
     std::string text = argument;
     text.erase(std::min(text.size(), text.find_first_of("\r\n")));
     const HostText encoded = CopyHostText(g_session.host.YenEncode(text.c_str()));
-    std::string initial = encoded.present ? encoded.text : EscapeWord(text);
+    std::string initial = encoded ? *encoded : EscapeWord(text);
     if (text.find(' ') != std::string::npos)
         initial = '"' + initial + '"';
     g_session.initialText = std::move(initial);
@@ -148,11 +140,11 @@ void ResolveScope(HostText& account, HostText& folder) {
         break;
     case kScopeCurrentAccount:
         account = CurrentAccount();
-        folder = OwnText(g_session.includeAll ? "" : kAllAccountsFolders);
+        folder = g_session.includeAll ? "" : kAllAccountsFolders;
         break;
     case kScopeAllAccounts:
-        account = OwnText("");
-        folder = OwnText(g_session.includeAll ? "" : kAllAccountsFolders);
+        account = "";
+        folder = g_session.includeAll ? "" : kAllAccountsFolders;
         break;
     default:
         break;
@@ -205,11 +197,11 @@ void HandOver(const std::string& expression, const HostText& account, const Host
     const HostApi& host = g_session.host;
     if (MacroRunsInMailClientWindow()) {
         host.SetFindPack(expression.c_str());
-        host.StartDoGrep(account.get(), folder.get());
+        host.StartDoGrep(PassOn(account), PassOn(folder));
         host.PushFindPack();
     } else {
         host.ExecAtMain("SetFindPack", expression.c_str());
-        host.ExecAtMain("StartDoGrep", account.get(), folder.get());
+        host.ExecAtMain("StartDoGrep", PassOn(account), PassOn(folder));
         host.ExecAtMain("PushFindPack");
     }
 }
