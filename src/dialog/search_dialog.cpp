@@ -5,7 +5,8 @@
 
 #include <imm.h>
 
-#include <new>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -73,8 +74,14 @@ void OnOk(HWND dialog, const SearchDialogState& state, SearchDialogChoice& choic
         EndDialog(dialog, IDCANCEL);
         return;
     }
+    // The length may count more than there is (double-byte text): keep what
+    // was copied. Nothing copied counts as an empty field.
     std::string query(static_cast<std::size_t>(length) + 1, '\0');
     query.resize(static_cast<std::size_t>(GetWindowTextA(edit, &query[0], length + 1)));
+    if (query.empty()) {
+        EndDialog(dialog, IDCANCEL);
+        return;
+    }
     choice.query = std::move(query);
     EndDialog(dialog, IDOK);
 }

@@ -85,10 +85,17 @@ TEST_F(SearchDialogTest, OpensWithHistoryScopeCheckBoxAndInitialText) {
         includeAllEnabled = IsEnabled(dialog, 1005);
         GetWindowRect(dialog, &placed);
         GetWindowRect(GetDesktopWindow(), &desktop);
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-        focus = info.hwndFocus;
+        // The dialog may still be being activated when it shows: give the
+        // focus a moment to settle where it goes.
+        for (int waited = 0; waited < 2000; waited += 10) {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+            focus = info.hwndFocus;
+            if (focus && GetParent(focus) == GetDlgItem(dialog, 1000))
+                break;
+            Sleep(10);
+        }
         PressKey(dialog, VK_ESCAPE);
     });
     EXPECT_EQ(choice.result, IDCANCEL);
@@ -105,7 +112,8 @@ TEST_F(SearchDialogTest, OpensWithHistoryScopeCheckBoxAndInitialText) {
                                                 {placed.left, placed.top, placed.right, placed.bottom});
     EXPECT_EQ(placed.left, centred.x);
     EXPECT_EQ(placed.top, centred.y);
-    EXPECT_TRUE(focus != nullptr && GetParent(focus) == GetDlgItem(GetParent(GetParent(focus)), 1000));
+    EXPECT_TRUE(focus != nullptr && GetParent(focus) == GetDlgItem(GetParent(GetParent(focus)), 1000))
+        << "the focus is not in the query box";
 }
 
 TEST_F(SearchDialogTest, ScopeButtonsEnableTheCheckBoxOnlyForAccounts) {
