@@ -35,9 +35,10 @@ SettingsFile::SettingsFile(const char* path) : path_(path ? path : "") {}
 char* SettingsFile::ReadValue(const char* section, const char* key) const {
     if (path_.empty()) {
         const auto inSection = memory_.find(section);
-        if (inSection == memory_.end() || !inSection->second.count(key))
+        if (inSection == memory_.end())
             return CopyToHeap("");
-        return CopyToHeap(AsRead(inSection->second.at(key)));
+        const auto value = inSection->second.find(key);
+        return CopyToHeap(value == inSection->second.end() ? "" : AsRead(value->second));
     }
     DWORD size = kFirstReadBufferSize;
     char* buffer = static_cast<char*>(std::malloc(size));

@@ -1,7 +1,5 @@
 #include "settings/stored_value.h"
 
-#include <cstring>
-
 namespace {
 
 bool IsLineBreak(char byte) {
