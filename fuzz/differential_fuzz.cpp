@@ -1,7 +1,7 @@
 // The fast translation against the literal one, on arbitrary bytes and on
 // queries assembled from the language's own tokens: the expressions, and the
 // words handed to the encoder, must be the same. So must the two trims.
-#include "query/terms.h"
+#include "query/language.h"
 #include "query/translate.h"
 #include "reference/literal_terms.h"
 

@@ -1,9 +1,9 @@
 #include "expression_shape.h"
 
-#include "query/terms.h"
+#include "query/language.h"
 
 #include <cctype>
-#include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -11,11 +11,10 @@ struct Reader {
     const std::string& text;
     std::string::size_type at = 0;
 
-    bool Take(const char* literal) {
-        const std::string::size_type length = std::strlen(literal);
-        if (text.compare(at, length, literal) != 0)
+    bool Take(std::string_view literal) {
+        if (text.compare(at, literal.size(), literal) != 0)
             return false;
-        at += length;
+        at += literal.size();
         return true;
     }
 
@@ -39,12 +38,8 @@ struct Reader {
     }
 
     bool TakeTarget() {
-        if (Take(",target=\"X-Attach\")"))
-            return true;
-        if (!Take(",target="))
-            return false;
-        for (int row = 0; row < kFlagRow; ++row) {
-            if (row != kAttachRow && Take(TargetTable[row].targetName) && Take(")"))
+        for (const TargetRow& row : TargetTable) {
+            if (row.rule != TargetRule::FlagName && Take(row.targetPart))
                 return true;
         }
         return false;

@@ -5,7 +5,7 @@
 #include "plugin/attach.h"
 #include "plugin/messages.h"
 #include "plugin/session.h"
-#include "query/terms.h"
+#include "query/language.h"
 #include "query/translate.h"
 #include "query/word_escape.h"
 #include "settings/heap_text.h"

@@ -1,6 +1,6 @@
 #include "query/translate.h"
 
-#include "query/terms.h"
+#include "query/language.h"
 #include "stand_in_encoder.h"
 
 #include <gtest/gtest.h>

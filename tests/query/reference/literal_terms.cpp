@@ -17,8 +17,8 @@ using Match = boost::match_results<std::string::const_iterator>;
 // phrases of some tens of kilobytes, and its capture is never used.
 const char kPhraseSuffix[] = "(?<!\\\\)\"(?:\\\\.|[^\\\\\"])+\"";
 const char kWordSuffix[] = "([^\" ]{0,1}[^ ]+)";
-const char kDefaultPrefix[] = "smallheaderbody:";
-const char kAttachAll[] = "attach:*";
+const int kAttachRow = 10;
+const int kFlagRow = 11;
 
 struct TermPatterns {
     Regex phrase[kTargetCount];
@@ -67,13 +67,13 @@ Term ReferenceTakeTerm(std::string& query, int row) {
     if (row == kAttachRow) {
         const std::string::size_type at = query.find(kAttachAll);
         if (at != std::string::npos) {
-            query.erase(at, std::strlen(kAttachAll));
+            query.erase(at, kAttachAll.size());
             return {TermKind::AttachAll, {}};
         }
     }
 
     if (row == kFlagRow) {
-        query.erase(0, std::strlen(TargetTable[kFlagRow].prefix));
+        query.erase(0, TargetTable[kFlagRow].prefix.size());
         const std::string::size_type space = query.find(' ');
         std::string name;
         if (space == std::string::npos) {
@@ -97,7 +97,7 @@ Term ReferenceTakeTerm(std::string& query, int row) {
     }
 
     const std::string matched = match.str(0);
-    const std::string::size_type prefixLength = std::strlen(TargetTable[row].targetName) + 1;
+    const std::string::size_type prefixLength = TargetTable[row].targetName.size() + 1;
     // The first occurrence of the matched text is the match itself.
     query.erase(query.find(matched), matched.size());
     return {kind, matched.substr(prefixLength)};
@@ -106,7 +106,7 @@ Term ReferenceTakeTerm(std::string& query, int row) {
 namespace {
 
 void AppendTarget(std::string& expression, int row) {
-    expression += row == kAttachRow ? ",target=\"X-Attach\")" : std::string(",target=") + TargetTable[row].targetName + ")";
+    expression += row == kAttachRow ? ",target=\"X-Attach\")" : ",target=" + std::string(TargetTable[row].targetName) + ")";
 }
 
 } // namespace

@@ -3,10 +3,17 @@
 // byte for byte, on every input.
 #pragma once
 
-#include "query/terms.h"
+#include "query/language.h"
 #include "query/translate.h"
 
 #include <string>
+
+// What ReferenceTakeTerm takes: its kind, and its value (a phrase with its
+// quotes, a word, a flag's name; empty otherwise).
+struct Term {
+    TermKind kind;
+    std::string value;
+};
 
 void ReferenceTrimSpaces(std::string& text);
 Term ReferenceTakeTerm(std::string& query, int row);

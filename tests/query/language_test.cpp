@@ -1,4 +1,4 @@
-#include "query/terms.h"
+#include "query/language.h"
 
 #include "reference/literal_terms.h"
 
