@@ -1,9 +1,8 @@
 #include "plugin/attach.h"
 
-#include "dialog/query_history_store.h"
 #include "plugin/session.h"
-#include "settings/heap_text.h"
 #include "settings/registry.h"
+#include "settings/schema.h"
 #include "settings/settings_file.h"
 
 #include <cctype>
@@ -11,10 +10,6 @@
 #include <vector>
 
 SearchSession g_session;
-
-const char kConfigSection[] = "Config";
-const char kScopeKey[] = "radio";
-const char kIncludeAllKey[] = "check";
 
 namespace {
 
@@ -53,13 +48,13 @@ bool Bind(HMODULE library, const char* name, Function& slot) {
 }
 
 void BindHostLibrary() {
-    char* folder = static_cast<char*>(ReadRegistryString(kMailClientFolderPath, nullptr));
+    const std::optional<std::string> folder = ReadRegistryString(kMailClientFolderPath);
     if (!folder) {
         g_session.hostProblem = HostProblem::FolderNotRegistered;
         return;
     }
     // The registered folder ends with its separator.
-    const std::string path = TakeHeapText(folder) + kHostLibraryName;
+    const std::string path = *folder + kHostLibraryName;
     g_session.hostLibraryPath = path;
     g_session.hostLibrary = LoadLibraryA(path.c_str());
     if (!g_session.hostLibrary) {
@@ -88,21 +83,18 @@ void RestoreSettings(HMODULE module) {
     g_session.settingsInMemoryOnly = folder.empty();
     const std::string path = folder.empty() ? "" : folder + kSettingsFileName;
     g_session.settings = new (std::nothrow) SettingsFile(path.c_str());
-    const SettingsFile* settings = g_session.settings;
-    if (!settings)
+    if (!g_session.settings)
         return;
-    LoadQueryHistory(g_session.history, *settings);
-
-    // A value that cannot be read at all (no memory) counts as none.
-    const std::string scope = TakeHeapText(settings->ReadValue(kConfigSection, kScopeKey));
-    g_session.scope = ScopeFromSettingValue(scope.c_str());
-    g_session.includeAll = TakeHeapText(settings->ReadValue(kConfigSection, kIncludeAllKey)) == "TRUE";
+    SavedState saved = LoadSavedState(*g_session.settings);
+    g_session.history = std::move(saved.history);
+    g_session.scope = saved.scope;
+    g_session.includeAll = saved.includeAll;
 }
 
 } // namespace
 
 std::string PluginFolder(HMODULE module) {
-    const std::string folder = TakeHeapText(FindPluginFolder());
+    const std::string folder = FindPluginFolder().value_or(std::string());
     if (IsFullPath(folder + "\\"))
         return folder;
     return ModuleFolder(module);

@@ -24,6 +24,9 @@ const char kFavoriteNotSavedMessage[] =
 const char kSettingsInMemoryOnlyMessage[] =
     "設定ファイルを置くフォルダが分からないため、検索の履歴・検索範囲・お気に入りはファイルに保存されず、"
     "Velmoroメールを終了するまでの間だけ保持されます。";
+const char kSettingsNotSavedMessage[] =
+    "設定ファイルに書き込めないため、検索の履歴と設定 (検索範囲・チェック) は保存されません。"
+    "Velmoroメールを終了するまでの間だけ保持されます。設定ファイル:";
 const char kOutOfMemoryMessage[] =
     "メモリが足りないため、この検索を実行できませんでした。検索する語句を短くしてください。";
 

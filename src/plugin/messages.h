@@ -12,6 +12,7 @@ extern const char kBadFavoriteNameMessage[];
 extern const char kFavoriteTooLongMessage[];
 extern const char kFavoriteNotSavedMessage[];
 extern const char kSettingsInMemoryOnlyMessage[];
+extern const char kSettingsNotSavedMessage[];
 extern const char kOutOfMemoryMessage[];
 
 // The folders searched across accounts when unsent mail, drafts and the trash

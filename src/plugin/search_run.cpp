@@ -1,6 +1,5 @@
 #include "plugin/search_run.h"
 
-#include "dialog/query_history_store.h"
 #include "dialog/search_dialog.h"
 #include "plugin/attach.h"
 #include "plugin/messages.h"
@@ -8,9 +7,10 @@
 #include "query/language.h"
 #include "query/translate.h"
 #include "query/word_escape.h"
-#include "settings/heap_text.h"
 #include "settings/registry.h"
+#include "settings/schema.h"
 #include "settings/settings_file.h"
+#include "settings/stored_value.h"
 
 #include <windows.h>
 
@@ -24,9 +24,6 @@ namespace {
 const char kFavoritePrefix[] = "fav:";
 const char kHelpQuery[] = "help:";
 const char kDebugPrefix[] = "debug:";
-const char kFavoriteSection[] = "Favorite";
-const char kImeSection[] = "IME";
-const char kImeControlKey[] = "control";
 const char kHelpFileName[] = "\\VelmoroMailSearch.txt";
 
 // A string the host returned, copied at once: the host may hand out one
@@ -93,26 +90,28 @@ void SetInitialText(const char* argument) {
     g_session.initialText = std::move(initial);
 }
 
-std::string ReadSetting(const char* section, const char* key) {
-    return g_session.settings ? TakeHeapText(g_session.settings->ReadValue(section, key)) : std::string();
-}
-
-bool WriteSetting(const char* section, const char* key, const char* value) {
-    return g_session.settings && g_session.settings->WriteValue(section, key, value);
-}
-
 SearchDialogChoice AskUser(HWND mainWindow) {
     const SearchDialogState state{g_session.initialText, g_session.history, g_session.scope, g_session.includeAll,
-                                  ReadSetting(kImeSection, kImeControlKey) == "1"};
+                                  g_session.settings && CloseInputMethodOnOpen(*g_session.settings)};
     return ShowSearchDialog(g_session.module, mainWindow, state);
 }
 
-// OK keeps the scope and the check box, with a query or without.
-void KeepScopeAndCheckBox(const SearchDialogChoice& choice) {
+// OK keeps the scope and the check box, with a query or without, and a
+// confirmed query goes to the front of the history: all in one save. A file
+// that cannot be written is told once; the run goes on from memory.
+void KeepChoice(const SearchDialogChoice& choice) {
     g_session.scope = choice.scope;
     g_session.includeAll = choice.includeAll;
-    WriteSetting(kConfigSection, kScopeKey, ScopeSettingValue(choice.scope));
-    WriteSetting(kConfigSection, kIncludeAllKey, choice.includeAll ? "TRUE" : "FALSE");
+    const bool confirmed = choice.result == IDOK;
+    if (confirmed)
+        InsertQuery(g_session.history, choice.query);
+    if (!g_session.settings ||
+        SaveConfirmation(*g_session.settings, choice.scope, choice.includeAll, confirmed ? &g_session.history : nullptr))
+        return;
+    if (!g_session.toldSettingsNotSaved) {
+        g_session.toldSettingsNotSaved = true;
+        ShowMessage(std::string(kSettingsNotSavedMessage) + "\n" + g_session.settings->Path());
+    }
 }
 
 bool MacroRunsInMailClientWindow() {
@@ -160,21 +159,22 @@ FavoriteOutcome HandleFavorite(std::string& query) {
     if (space == std::string::npos) {
         // Only a value that cannot be read at all (no memory) leaves the
         // query as it is.
-        if (char* stored = g_session.settings ? g_session.settings->ReadValue(kFavoriteSection, query.c_str() + nameStart)
-                                              : nullptr)
-            query = TakeHeapText(stored);
+        if (g_session.settings) {
+            if (std::optional<std::string> stored = RecallFavorite(*g_session.settings, query.substr(nameStart)))
+                query = std::move(*stored);
+        }
         return FavoriteOutcome::Search;
     }
     if (space == nameStart)
         return FavoriteOutcome::Search;
     const std::string name = query.substr(nameStart, space - nameStart);
     const std::string text = query.substr(space + 1);
-    const char* value = text == "\"\"" ? nullptr : text.c_str();
+    const std::optional<std::string> value = text == "\"\"" ? std::nullopt : std::optional<std::string>(text);
     if (!CanStoreKeyName(name))
         ShowMessage(kBadFavoriteNameMessage);
     else if (value && !CanStoreValue(text))
         ShowMessage(kFavoriteTooLongMessage);
-    else if (!WriteSetting(kFavoriteSection, name.c_str(), value))
+    else if (!g_session.settings || !StoreFavorite(*g_session.settings, name, value))
         ShowMessage(std::string(kFavoriteNotSavedMessage) + "\n" + (g_session.settings ? g_session.settings->Path() : ""));
     return FavoriteOutcome::Done;
 }
@@ -225,14 +225,13 @@ void RunSteps(const char* initialText) {
     SetInitialText(initialText);
     const SearchDialogChoice choice = AskUser(mainWindow);
     if (choice.confirmed)
-        KeepScopeAndCheckBox(choice);
+        KeepChoice(choice);
     if (choice.ranOutOfMemory) {
         ShowMessage(kOutOfMemoryMessage);
         return;
     }
     if (choice.result != IDOK)
         return;
-    ConfirmQuery(g_session.history, choice.query, g_session.settings);
 
     HostText account;
     HostText folder;
@@ -255,7 +254,7 @@ void RunSteps(const char* initialText) {
 } // namespace
 
 std::string BuildHelpCommandLine() {
-    const std::string installFolder = TakeHeapText(static_cast<char*>(ReadRegistryString(kEditorInstallLocationPath, nullptr)));
+    const std::string installFolder = ReadRegistryString(kEditorInstallLocationPath).value_or(std::string());
     // The help file lies beside the settings, wherever they are.
     const std::string helpFile = PluginFolder(g_session.module) + kHelpFileName;
     if (!installFolder.empty())

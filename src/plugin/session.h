@@ -46,14 +46,10 @@ struct SearchSession {
     SettingsFile* settings = nullptr;
     bool settingsInMemoryOnly = false; // no folder for the settings file
     bool toldSettingsInMemoryOnly = false;
+    bool toldSettingsNotSaved = false; // a save of the history and the scope failed
     QueryHistory history;
     std::string initialText;
     std::string helpCommandLine;
 };
 
 extern SearchSession g_session;
-
-// Settings keys shared by attach and the search run.
-extern const char kConfigSection[];
-extern const char kScopeKey[];
-extern const char kIncludeAllKey[];

@@ -1,8 +1,8 @@
 #include "settings/registry.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -12,7 +12,6 @@ const char kEditorMacroPathPath[] = "HKEY_CURRENT_USER\\Software\\Ostravik\\Velm
 const char kMailClientFolderPath[] = "HKEY_CURRENT_USER\\Software\\Ostravik\\Pellarin\\Config\\PellarinDir";
 
 namespace {
-
 
 struct RootKeyRow {
     const char* name;
@@ -96,53 +95,46 @@ HKEY OpenRegistryPath(const char* path, REGSAM access, std::string& valueName) {
     return key;
 }
 
-void* QueryRegistryValue(HKEY key, const char* valueName, DWORD* type) {
+std::optional<std::string> QueryRegistryValue(HKEY key, const char* valueName, DWORD* type) {
     DWORD size = 0;
     if (RegQueryValueExA(key, valueName, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
-        return nullptr;
-    // One byte more than the data: a string stored without its terminating
-    // zero still comes back terminated.
-    char* data = static_cast<char*>(std::malloc(static_cast<size_t>(size) + 1));
-    if (!data) {
+        return std::nullopt;
+    std::string data;
+    try {
+        data.resize(size);
+    } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
+        return std::nullopt;
     }
-    const LONG status = RegQueryValueExA(key, valueName, nullptr, type, reinterpret_cast<BYTE*>(data), &size);
+    const LONG status =
+        RegQueryValueExA(key, valueName, nullptr, type, reinterpret_cast<BYTE*>(&data[0]), &size);
     if (status != ERROR_SUCCESS) {
         SetLastError(static_cast<DWORD>(status));
-        std::free(data);
-        return nullptr;
+        return std::nullopt;
     }
-    data[size] = '\0';
+    data.resize(std::min<std::size_t>(size, data.size()));
+    data.resize(std::strlen(data.c_str()));
     return data;
 }
 
 } // namespace
 
-void* ReadRegistryString(const char* path, DWORD* type) {
+std::optional<std::string> ReadRegistryString(const char* path, DWORD* type) {
     std::string valueName;
     const HKEY key = OpenRegistryPath(path, KEY_QUERY_VALUE, valueName);
     if (!key)
-        return nullptr;
-    void* data = QueryRegistryValue(key, valueName.c_str(), type);
+        return std::nullopt;
+    std::optional<std::string> data = QueryRegistryValue(key, valueName.c_str(), type);
     if (!IsPredefinedRootKey(key))
         RegCloseKey(key);
     return data;
 }
 
-char* FindPluginFolder() {
-    char* installLocation = static_cast<char*>(ReadRegistryString(kEditorInstallLocationPath, nullptr));
+std::optional<std::string> FindPluginFolder() {
+    const std::optional<std::string> installLocation = ReadRegistryString(kEditorInstallLocationPath);
     if (!installLocation)
-        return static_cast<char*>(ReadRegistryString(kMailClientFolderPath, nullptr));
-    char* macroPath = static_cast<char*>(ReadRegistryString(kEditorMacroPathPath, nullptr));
-    if (macroPath) {
-        std::free(installLocation);
+        return ReadRegistryString(kMailClientFolderPath);
+    if (std::optional<std::string> macroPath = ReadRegistryString(kEditorMacroPathPath))
         return macroPath;
-    }
-    // The block read may be larger than the text: hand back the text alone.
-    char* folder = static_cast<char*>(std::malloc(std::strlen(installLocation) + 1));
-    if (folder)
-        std::strcpy(folder, installLocation);
-    std::free(installLocation);
-    return folder;
+    return installLocation;
 }

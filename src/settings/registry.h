@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 // The registry values the plug-in reads.
 extern const char kEditorInstallLocationPath[];
 extern const char kEditorMacroPathPath[];
@@ -13,13 +16,13 @@ extern const char kMailClientFolderPath[];
 const size_t kMaxRegistryPathLength = 263;
 
 // Reads the value named by `path` ("ROOT\key\...\value"; the root by its full
-// name or the alias USR or SYS, in any case). Returns its data in a heap block
-// the caller releases with free(), always followed by a zero byte, or null
-// with the thread's last-error code set. `type`, when given, receives the
-// value's registry type.
-void* ReadRegistryString(const char* path, DWORD* type);
+// name or the alias USR or SYS, in any case). Returns its data as a text: up
+// to its first zero byte, which a string value stored without one lacks. On
+// failure, nothing, with the thread's last-error code set. `type`, when
+// given, receives the value's registry type.
+std::optional<std::string> ReadRegistryString(const char* path, DWORD* type = nullptr);
 
 // The plug-in's folder: the editor's macro folder, else its installation
 // folder, else (only when the editor is not installed) the mail client's
-// folder. A heap string released with free(), or null.
-char* FindPluginFolder();
+// folder; nothing when none of them is registered.
+std::optional<std::string> FindPluginFolder();

@@ -1,4 +1,5 @@
 #include "dialog/query_history.h"
+#include "settings/schema.h"
 
 #include <gtest/gtest.h>
 

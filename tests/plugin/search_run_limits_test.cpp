@@ -12,7 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -142,6 +145,95 @@ TEST_F(SearchRunLimitsTest, WithoutAFolderTheSettingsLiveInMemory) {
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);
     EXPECT_EQ(GetFileAttributesA((std::string(windows) + "\\VelmoroMailSearch.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+} // namespace
+
+namespace {
+
+unsigned long FolderRefusesNewFiles(SaveStep step) {
+    return step == SaveStep::TemporaryCreated ? ERROR_ACCESS_DENIED : 0;
+}
+
+unsigned long DiskIsFull(SaveStep step) {
+    return step == SaveStep::TemporaryWritten ? ERROR_DISK_FULL : 0;
+}
+
+// What keeps a save from being made, and how it goes away again.
+struct Obstacle {
+    const char* name;
+    std::function<std::function<void()>(const std::string& iniPath)> put; // returns the removal
+    SaveStepHook hook;
+};
+
+// Another process's save that never ends: it holds the lock.
+std::function<void()> HoldTheSaveLock(const std::string& iniPath) {
+    const HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    auto holder = std::make_shared<std::thread>([=] {
+        const HANDLE lock = CreateMutexA(nullptr, FALSE, SaveLockName(iniPath).c_str());
+        WaitForSingleObject(lock, INFINITE);
+        SetEvent(held);
+        WaitForSingleObject(release, INFINITE);
+        ReleaseMutex(lock);
+        CloseHandle(lock);
+    });
+    WaitForSingleObject(held, 10000);
+    return [=] {
+        SetEvent(release);
+        holder->join();
+        CloseHandle(held);
+        CloseHandle(release);
+    };
+}
+
+// A save that cannot be made leaves the file as it was and is told once in
+// the process; the run goes on from memory: it searches, and the history and
+// the scope are kept for the next run.
+TEST_F(SearchRunLimitsTest, ASaveThatFailsIsToldOnceAndTheRunGoesOn) {
+    SetEditorInstallLocation(folder_.c_str());
+    SetEditorMacroPath(folder_.c_str());
+    const std::string iniPath = folder_ + "\\VelmoroMailSearch.ini";
+    const std::string content = "[Config]\r\nradio=1\r\ncheck=FALSE\r\n[History]\r\nhistory0=old\r\n";
+    const Obstacle obstacles[] = {
+        {"read-only file",
+         [](const std::string& path) {
+             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+             return std::function<void()>([=] { SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL); });
+         },
+         nullptr},
+        {"file held open",
+         [](const std::string& path) {
+             const HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+             return std::function<void()>([=] { CloseHandle(held); });
+         },
+         nullptr},
+        {"another save never ends", HoldTheSaveLock, nullptr},
+        {"the folder refuses new files", [](const std::string&) { return std::function<void()>([] {}); },
+         FolderRefusesNewFiles},
+        {"the disk is full", [](const std::string&) { return std::function<void()>([] {}); }, DiskIsFull},
+    };
+    for (const Obstacle& obstacle : obstacles) {
+        WriteWholeFile(iniPath, content);
+        ASSERT_NO_FATAL_FAILURE(Attach(GetModuleHandleA(nullptr)));
+        g_session.settings->SetSaveStepHook(obstacle.hook);
+        const std::function<void()> remove = obstacle.put(iniPath);
+        bool handedOver = false;
+        const Lines told = Search({"first", 1002}, &handedOver);
+        EXPECT_TRUE(handedOver) << obstacle.name;
+        const Lines toldAgain = Search({"second", 1004, true}, &handedOver);
+        EXPECT_TRUE(handedOver) << obstacle.name;
+        remove();
+        ASSERT_EQ(told.size(), 1u) << obstacle.name;
+        EXPECT_NE(told[0].find(iniPath), std::string::npos) << obstacle.name;
+        EXPECT_TRUE(toldAgain.empty()) << obstacle.name;
+        EXPECT_EQ(ReadWholeFile(iniPath), content) << obstacle.name;
+        EXPECT_EQ(ReadWholeFile(TemporaryPath(iniPath)), std::nullopt) << obstacle.name;
+        EXPECT_EQ(g_session.history, (QueryHistory{"second", "first", "old"})) << obstacle.name;
+        EXPECT_EQ(g_session.scope, 1004) << obstacle.name;
+        DetachProcess();
+        g_session = SearchSession();
+    }
 }
 
 } // namespace

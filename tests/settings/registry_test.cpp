@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -14,7 +13,7 @@ const char kTestKey[] = "Software\\VelmoroTest\\Key";
 const DWORD kUntouched = 12345;
 
 struct Read {
-    void* data;
+    std::optional<std::string> data;
     DWORD error;
     DWORD type;
 };
@@ -22,8 +21,9 @@ struct Read {
 Read ReadPath(const std::string& path) {
     SetLastError(kUntouched);
     DWORD type = 0;
-    void* data = ReadRegistryString(path.c_str(), &type);
-    return {data, GetLastError(), type};
+    std::optional<std::string> data = ReadRegistryString(path.c_str(), &type);
+    const DWORD error = GetLastError();
+    return {std::move(data), error, type};
 }
 
 class RegistryTest : public ::testing::Test {
@@ -67,23 +67,19 @@ TEST_F(RegistryTest, PathsNameValuesOrFailWithACode) {
     for (const PathCase& c : cases) {
         const Read read = ReadPath(c.path);
         if (c.text) {
-            ASSERT_NE(read.data, nullptr) << c.path;
-            EXPECT_STREQ(static_cast<const char*>(read.data), c.text) << c.path;
+            EXPECT_EQ(read.data, std::string(c.text)) << c.path;
         } else {
-            EXPECT_EQ(read.data, nullptr) << c.path;
+            EXPECT_EQ(read.data, std::nullopt) << c.path;
             EXPECT_EQ(read.error, c.error) << c.path;
         }
-        std::free(read.data);
     }
 }
 
 TEST_F(RegistryTest, AnyTypeComesBackRawWithItsType) {
     const Read read = ReadPath("USR\\Software\\VelmoroTest\\Key\\Number");
-    ASSERT_NE(read.data, nullptr);
     EXPECT_EQ(read.type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(std::memcmp(read.data, "\x78\x56\x34\x12", 4), 0);
-    std::free(read.data);
-    EXPECT_EQ(ReadRegistryString("USR\\Software\\VelmoroTest\\Key\\Text", nullptr) != nullptr, true);
+    EXPECT_EQ(read.data, std::string("\x78\x56\x34\x12"));
+    EXPECT_TRUE(ReadRegistryString("USR\\Software\\VelmoroTest\\Key\\Text").has_value());
 }
 
 struct FolderCase {
@@ -105,13 +101,12 @@ TEST(FindPluginFolder, PrefersTheEditorsFolders) {
         SetEditorInstallLocation(c.installLocation);
         SetEditorMacroPath(c.macroPath);
         SetMailClientFolder(c.mailClientFolder);
-        char* folder = FindPluginFolder();
+        const std::optional<std::string> folder = FindPluginFolder();
         if (c.found) {
-            EXPECT_STREQ(folder, c.found);
+            EXPECT_EQ(folder, std::string(c.found));
         } else {
-            EXPECT_EQ(folder, nullptr);
+            EXPECT_EQ(folder, std::nullopt);
         }
-        std::free(folder);
     }
     SetEditorInstallLocation(nullptr);
     SetEditorMacroPath(nullptr);

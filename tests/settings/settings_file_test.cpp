@@ -1,20 +1,18 @@
 #include "settings/settings_file.h"
 
+#include "settings/schema.h"
+#include "settings/stored_value.h"
 #include "win_test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace {
-
-struct FreeDeleter {
-    void operator()(char* block) const { std::free(block); }
-};
-using Value = std::unique_ptr<char, FreeDeleter>;
 
 class SettingsFileTest : public ::testing::Test {
 protected:
@@ -23,9 +21,7 @@ protected:
         path_ = folder_ + "\\VelmoroMailSearch.ini";
     }
     std::string Read(const char* section, const char* key) {
-        Value value(SettingsFile(path_.c_str()).ReadValue(section, key));
-        EXPECT_NE(value, nullptr);
-        return value ? value.get() : "<null>";
+        return SettingsFile(path_.c_str()).ReadValue(section, key).value_or("<nothing>");
     }
     std::string folder_;
     std::string path_;
@@ -63,10 +59,9 @@ TEST_F(SettingsFileTest, ValuesReadBackAsWritten) {
         EXPECT_TRUE(settings.WriteValue("S", "k", c.written.c_str())) << c.name;
         EXPECT_EQ(Read("S", "k"), c.readBack) << c.name;
         EXPECT_TRUE(inMemory.WriteValue("S", "k", c.written.c_str())) << c.name;
-        Value fromMemory(inMemory.ReadValue("S", "k"));
-        EXPECT_EQ(std::string(fromMemory.get()), c.readBack) << c.name << ", in memory";
+        EXPECT_EQ(inMemory.ReadValue("S", "k"), c.readBack) << c.name << ", in memory";
         if (!c.line.empty()) {
-            EXPECT_NE(ReadWholeFile(path_).find(c.line + "\r\n"), std::string::npos) << c.name;
+            EXPECT_NE(ExistingFileText(path_).find(c.line + "\r\n"), std::string::npos) << c.name;
         }
     }
 }
@@ -87,7 +82,7 @@ TEST_F(SettingsFileTest, ValuesTooLongToStoreLeaveTheOldOne) {
     const std::string longest(kMaxStoredValueLength, 'y');
     EXPECT_TRUE(settings.WriteValue("S", "k", longest.c_str()));
     EXPECT_TRUE(Read("S", "k") == longest);
-    settings.WriteValue("S", "k", "old");
+    ASSERT_TRUE(settings.WriteValue("S", "k", "old"));
     for (std::string::size_type length : {kMaxStoredValueLength + 1, std::string::size_type(70000), std::string::size_type(1 << 20)}) {
         EXPECT_FALSE(settings.WriteValue("S", "k", std::string(length, 'z').c_str())) << length;
         EXPECT_TRUE(Read("S", "k") == "old") << length;
@@ -99,43 +94,39 @@ TEST_F(SettingsFileTest, ValuesTooLongToStoreLeaveTheOldOne) {
 
 TEST_F(SettingsFileTest, AbsentThingsReadAsEmpty) {
     EXPECT_EQ(Read("S", "k"), "") << "no file";
-    SettingsFile(path_.c_str()).WriteValue("S", "k", "v");
+    ASSERT_TRUE(SettingsFile(path_.c_str()).WriteValue("S", "k", "v"));
     EXPECT_EQ(Read("Other", "k"), "") << "no section";
     EXPECT_EQ(Read("S", "other"), "") << "no key";
     const std::string nowhere = folder_ + "\\missing\\VelmoroMailSearch.ini";
     SettingsFile missingFolder(nowhere.c_str());
-    missingFolder.WriteValue("S", "k", "v"); // fails quietly
-    Value value(missingFolder.ReadValue("S", "k"));
-    ASSERT_NE(value, nullptr);
-    EXPECT_STREQ(value.get(), "");
+    EXPECT_FALSE(missingFolder.WriteValue("S", "k", "v"));
+    EXPECT_EQ(missingFolder.ReadValue("S", "k"), "");
 }
 
 TEST_F(SettingsFileTest, NullValueDeletesTheKeyOnly) {
     SettingsFile settings(path_.c_str());
     SettingsFile inMemory(nullptr);
     for (SettingsFile* file : {&settings, &inMemory}) {
-        file->WriteValue("Favorite", "work", "from:alice");
-        file->WriteValue("Favorite", "home", "from:bob");
+        ASSERT_TRUE(file->WriteValue("Favorite", "work", "from:alice"));
+        ASSERT_TRUE(file->WriteValue("Favorite", "home", "from:bob"));
         EXPECT_TRUE(file->WriteValue("Favorite", "work", nullptr));
         EXPECT_TRUE(file->WriteValue("Favorite", "never", nullptr));
-        Value work(file->ReadValue("Favorite", "work"));
-        Value home(file->ReadValue("Favorite", "home"));
-        EXPECT_STREQ(work.get(), "") << file->Path();
-        EXPECT_STREQ(home.get(), "from:bob") << file->Path();
+        EXPECT_EQ(file->ReadValue("Favorite", "work"), "") << file->Path();
+        EXPECT_EQ(file->ReadValue("Favorite", "home"), "from:bob") << file->Path();
     }
-    EXPECT_EQ(ReadWholeFile(path_).find("work"), std::string::npos);
+    EXPECT_EQ(ExistingFileText(path_).find("work"), std::string::npos);
 }
 
 TEST_F(SettingsFileTest, LineBreaksNeverSplitTheFile) {
     SettingsFile settings(path_.c_str());
-    settings.WriteValue("History", "history1", "kept");
-    settings.WriteValue("History", "history0", "a\r\n[Config]\r\nradio=4\nb\rc");
+    ASSERT_TRUE(settings.WriteValue("History", "history1", "kept"));
+    ASSERT_TRUE(settings.WriteValue("History", "history0", "a\r\n[Config]\r\nradio=4\nb\rc"));
     EXPECT_EQ(Read("History", "history0"), "a  [Config]  radio=4 b c");
     EXPECT_EQ(Read("History", "history1"), "kept");
     EXPECT_EQ(Read("Config", "radio"), "");
     EXPECT_FALSE(settings.WriteValue("Favorite", "x\r\n[Config]\r\nradio", "4"));
     EXPECT_EQ(Read("Config", "radio"), "");
-    const std::string content = ReadWholeFile(path_);
+    const std::string content = ExistingFileText(path_);
     EXPECT_EQ(content.find("\n[Config]"), std::string::npos);
     EXPECT_EQ(content.find("\nradio"), std::string::npos);
 }
@@ -149,8 +140,6 @@ TEST_F(SettingsFileTest, AFileThatCannotBeWrittenStaysAsItWas) {
     SettingsFile settings(path_.c_str());
     EXPECT_FALSE(settings.WriteValue("History", "history0", "new"));
     EXPECT_FALSE(settings.WriteValue("History", "history0", nullptr));
-    Value value(settings.ReadValue("History", "history0"));
-    EXPECT_NE(value, nullptr);
     CloseHandle(held);
     EXPECT_EQ(ReadWholeFile(path_), content);
     EXPECT_EQ(Read("History", "history0"), "old");
@@ -162,19 +151,192 @@ TEST_F(SettingsFileTest, GarbageLinesAndLongKeysDoNotDisturbTheRest) {
                           "junk\r\nhistory0=first\r\n;comment=1\r\nhuge=" + std::string(1 << 20, 'h') +
                           "\r\n[Config]\r\nradio=3\r\n");
     // Whatever the reader makes of a mebibyte value, it comes back as a text.
-    Value huge(SettingsFile(path_.c_str()).ReadValue("History", "huge"));
-    ASSERT_NE(huge, nullptr);
-    EXPECT_LE(std::strlen(huge.get()), std::size_t(1) << 20);
+    const std::optional<std::string> huge = SettingsFile(path_.c_str()).ReadValue("History", "huge");
+    ASSERT_TRUE(huge.has_value());
+    EXPECT_LE(huge->size(), std::size_t(1) << 20);
     SettingsFile settings(path_.c_str());
     EXPECT_EQ(Read("History", "history0"), "first");
     EXPECT_EQ(Read("Config", "radio"), "3");
-    settings.WriteValue("Favorite", longKey.c_str(), "v");
-    settings.WriteValue("History", "history1", "second");
+    ASSERT_TRUE(settings.WriteValue("Favorite", longKey.c_str(), "v"));
+    ASSERT_TRUE(settings.WriteValue("History", "history1", "second"));
     EXPECT_EQ(Read("Favorite", longKey.c_str()), "v");
     EXPECT_EQ(Read("History", "history0"), "first");
     EXPECT_EQ(Read("History", "history1"), "second");
     EXPECT_EQ(Read("Config", "radio"), "3");
-    EXPECT_NE(ReadWholeFile(path_).find("huge=" + std::string(1 << 20, 'h') + "\r\n"), std::string::npos);
+    EXPECT_NE(ExistingFileText(path_).find("huge=" + std::string(1 << 20, 'h') + "\r\n"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+using Changes = std::vector<ProfileChange>;
+
+// Every section of a file as the profile reader sees it: "[name]" lines,
+// then its "key=value" lines.
+std::string AsTheReaderSeesIt(const std::string& path) {
+    std::string seen;
+    char names[8192] = {};
+    GetPrivateProfileSectionNamesA(names, sizeof names, path.c_str());
+    for (const char* name = names; *name; name += std::strlen(name) + 1) {
+        char lines[65536] = {};
+        GetPrivateProfileSectionA(name, lines, sizeof lines, path.c_str());
+        seen += std::string("[") + name + "]\n";
+        for (const char* line = lines; *line; line += std::strlen(line) + 1)
+            seen += std::string(line) + "\n";
+    }
+    return seen;
+}
+
+// A save makes the bytes the profile functions make, one write a change, on
+// every file they write themselves. A hand-edited file keeps the lines they
+// would drop (blank lines, spaces around "="), and reads the same.
+TEST_F(SettingsFileTest, ASaveWritesWhatTheProfileFunctionsWrite) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> before; // nothing: no file
+        Changes changes;
+        std::string handEdited; // what the save leaves where it differs from the profile functions
+    };
+    std::string history;
+    for (int i = 0; i <= 25; ++i)
+        history += "history" + std::to_string(i) + "=old" + std::to_string(i) + "\r\n";
+    Changes nineteen;
+    for (int i = 0; i < 19; ++i)
+        nineteen.push_back({"History", "history" + std::to_string(i), "new" + std::to_string(i)});
+    const std::string configAndHistory = "[Config]\r\nradio=1\r\ncheck=FALSE\r\n[History]\r\nhistory0=a\r\n";
+    const Case cases[] = {
+        {"new file", std::nullopt,
+         {{"Config", "radio", "2"}, {"Config", "check", "TRUE"}, {"History", "history0", "a"}}, ""},
+        {"empty file", "", {{"A", "k", "v"}}, ""},
+        {"new section", configAndHistory, {{"Favorite", "work", "from:alice"}}, ""},
+        {"changed keys", configAndHistory, {{"Config", "radio", "3"}, {"History", "history0", "b"}}, ""},
+        {"deleted key", configAndHistory + "[Favorite]\r\nwork=x\r\nhome=y\r\n", {{"Favorite", "work", std::nullopt}}, ""},
+        {"key deleted that is not there", configAndHistory, {{"Favorite", "work", std::nullopt}}, ""},
+        {"set, then deleted", configAndHistory, {{"Favorite", "w", "x"}, {"Favorite", "w", std::nullopt}}, ""},
+        {"quoted values", configAndHistory,
+         {{"History", "history0", "\"\"a b\"\""}, {"History", "history1", "\" x\""}, {"History", "history2", "\""}}, ""},
+        {"keys past history19", "[History]\r\n" + history, nineteen, ""},
+        {"names in another case", "[config]\r\nRadio=1\r\n", {{"Config", "radio", "4"}, {"CONFIG", "Check", "TRUE"}}, ""},
+        {"Shift_JIS names", "[Favorite]\r\n\x83\x41=kana\r\n",
+         {{"Favorite", "\x83\x61", "x"}, {"Favorite", "\x83\x41", "y"}, {"Favorite", "\x8c\x9f\x8d\xf5", "z"}}, ""},
+        {"no line end at the end", "[A]\r\nk=v", {{"A", "j", "w"}, {"B", "k", "v"}}, ""},
+        {"a second section of the same name", "[A]\r\nk=1\r\n[A]\r\nj=1\r\n", {{"A", "j", "2"}}, ""},
+        {"hand-edited", "; mine\r\n\r\n[Config]\r\n  radio = 3  \r\n;note\r\n\r\n[History]\nhistory0=x\n\n",
+         {{"Config", "radio", "2"}, {"Config", "check", "TRUE"}, {"History", "history1", "y"}},
+         "; mine\r\n\r\n[Config]\r\nradio=2\r\n;note\r\ncheck=TRUE\r\n\r\n[History]\nhistory0=x\nhistory1=y\r\n\n"},
+    };
+    const std::string theirs = folder_ + "\\theirs.ini";
+    for (const Case& c : cases) {
+        DeleteFileA(theirs.c_str());
+        DeleteFileA(path_.c_str());
+        if (c.before) {
+            WriteWholeFile(theirs, *c.before);
+            WriteWholeFile(path_, *c.before);
+        }
+        for (const ProfileChange& change : c.changes) {
+            ASSERT_TRUE(WritePrivateProfileStringA(change.section.c_str(), change.key.c_str(),
+                                                   change.value ? change.value->c_str() : nullptr, theirs.c_str()))
+                << c.name;
+        }
+        // The values above are as they stand in the file: the save quotes
+        // none of them again.
+        Changes meant = c.changes;
+        for (ProfileChange& change : meant) {
+            if (change.value && change.value->size() >= 2 && change.value->front() == '"' && change.value->back() == '"')
+                change.value = change.value->substr(1, change.value->size() - 2);
+        }
+        ASSERT_TRUE(SettingsFile(path_.c_str()).Save(meant)) << c.name;
+        const std::optional<std::string> expected =
+            c.handEdited.empty() ? ReadWholeFile(theirs) : std::optional<std::string>(c.handEdited);
+        EXPECT_EQ(ReadWholeFile(path_), expected) << c.name;
+        EXPECT_EQ(AsTheReaderSeesIt(path_), AsTheReaderSeesIt(theirs)) << c.name;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Starts the save child (settings_save_child.cpp) with these arguments.
+HANDLE StartSaveChild(const std::string& arguments) {
+    const std::string program = ProgramFolder() + "\\settings_save_child.exe";
+    std::string commandLine = "\"" + program + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+// Its exit status once it has ended; -1 when it did not start or end in time.
+DWORD EndOf(HANDLE child) {
+    DWORD status = static_cast<DWORD>(-1);
+    if (child && WaitForSingleObject(child, 120000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(child, &status);
+    if (child)
+        CloseHandle(child);
+    return status;
+}
+
+std::string Numbered(const char* stem, int from, int count, const char* valueStem) {
+    std::string lines;
+    for (int i = from; i < from + count; ++i)
+        lines += stem + std::to_string(i) + "=" + valueStem + std::to_string(i) + "\r\n";
+    return lines;
+}
+
+// A process killed at any step of a save leaves the complete old file or the
+// complete new one; the next process loads every favourite and the history,
+// and its own save writes over whatever copy was left.
+TEST_F(SettingsFileTest, ASaveInterruptedAtAnyStepLeavesTheOldFileOrTheNew) {
+    const std::string before = "[Config]\r\nradio=1\r\ncheck=FALSE\r\n[History]\r\n" +
+                               Numbered("history", 0, 20, "old") + "[Favorite]\r\n" +
+                               Numbered("fav", 0, 2000, "from:person");
+    WriteWholeFile(path_, before);
+    ASSERT_EQ(EndOf(StartSaveChild("crash \"" + path_ + "\" 0")), 0u);
+    const std::optional<std::string> after = ReadWholeFile(path_);
+    ASSERT_TRUE(after && *after != before);
+    const SaveStep steps[] = {SaveStep::Locked, SaveStep::TemporaryCreated, SaveStep::TemporaryWritten,
+                              SaveStep::TemporaryFlushed, SaveStep::Swapped};
+    for (const SaveStep step : steps) {
+        const int number = static_cast<int>(step) + 1;
+        WriteWholeFile(path_, before);
+        EXPECT_EQ(EndOf(StartSaveChild("crash \"" + path_ + "\" " + std::to_string(number))), 9u) << number;
+        EXPECT_EQ(ReadWholeFile(path_), step == SaveStep::Swapped ? *after : before) << number;
+
+        SettingsFile next(path_.c_str());
+        EXPECT_EQ(next.KeysWithValues("Favorite").size(), 2000u) << number;
+        const SavedState loaded = LoadSavedState(next);
+        EXPECT_EQ(loaded.history.size(), 20u) << number;
+        EXPECT_EQ(std::set<std::string>(loaded.history.begin(), loaded.history.end()).size(), 20u) << number;
+        EXPECT_TRUE(next.WriteValue("Favorite", "later", "x")) << number;
+        EXPECT_EQ(next.KeysWithValues("Favorite").size(), 2001u) << number;
+        EXPECT_EQ(ReadWholeFile(TemporaryPath(path_)), std::nullopt) << number;
+    }
+}
+
+// Two mail client windows storing favourites and confirming searches at
+// the same moments: each save reads the file afresh in its turn.
+TEST_F(SettingsFileTest, TwoProcessesSavingAtOnceLoseNoFavourite) {
+    const int rounds = 40;
+    const HANDLE first = StartSaveChild("rounds \"" + path_ + "\" a " + std::to_string(rounds));
+    const HANDLE second = StartSaveChild("rounds \"" + path_ + "\" b " + std::to_string(rounds));
+    EXPECT_EQ(EndOf(first), 0u);
+    EXPECT_EQ(EndOf(second), 0u);
+    SettingsFile settings(path_.c_str());
+    for (const char* name : {"a", "b"}) {
+        for (int round = 0; round < rounds; ++round) {
+            const std::string favourite = std::string(name) + "_" + std::to_string(round);
+            EXPECT_EQ(settings.ReadValue("Favorite", favourite.c_str()), "from:" + favourite);
+        }
+    }
+    EXPECT_EQ(settings.KeysWithValues("Favorite").size(), 2u * rounds);
+    const SavedState loaded = LoadSavedState(settings);
+    EXPECT_EQ(std::set<std::string>(loaded.history.begin(), loaded.history.end()).size(), 20u);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "win_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 
 namespace {
@@ -43,16 +45,25 @@ std::string ProgramFolder() {
     return folder.substr(0, folder.find_last_of('\\'));
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return std::nullopt;
     std::string content;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        char buffer[65536];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            content.append(buffer, got);
-        std::fclose(file);
-    }
-    return content;
+    char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        content.append(buffer, got);
+    const bool complete = !std::ferror(file);
+    std::fclose(file);
+    return complete ? std::optional<std::string>(content) : std::nullopt;
+}
+
+std::string ExistingFileText(const std::string& path) {
+    const std::optional<std::string> content = ReadWholeFile(path);
+    if (!content)
+        ADD_FAILURE() << "no file " << path;
+    return content.value_or(std::string());
 }
 
 void WriteWholeFile(const std::string& path, const std::string& content) {

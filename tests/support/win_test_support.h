@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // A new empty folder under the temporary folder; its path has no trailing
@@ -13,7 +14,11 @@ std::string MakeScratchFolder(const char* name);
 // The folder of the running test program, without a trailing backslash.
 std::string ProgramFolder();
 
-std::string ReadWholeFile(const std::string& path);
+// The file's bytes; nothing when it does not exist or cannot be read (an
+// absent file is not an empty one).
+std::optional<std::string> ReadWholeFile(const std::string& path);
+// The bytes of a file that must exist: its absence fails the test.
+std::string ExistingFileText(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
 
 // Sets a value under a root key, creating the key; kind REG_SZ unless given.

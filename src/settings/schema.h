@@ -1,0 +1,68 @@
+// What the plug-in keeps in its settings file, and under which names: the
+// one place that knows the file's sections, keys and values.
+//
+//   [History]   history0 .. history19   the newest saved queries, newest first
+//   [Config]    radio=1..4              the scope: buttons 1001..1004
+//               check=TRUE|FALSE        unsent mail, drafts and the trash too
+//               fullwidthspace=1        a full-width space separates terms
+//   [IME]       control=1               the input method goes off as the dialog opens
+//   [Favorite]  name=query              the favourites
+//
+// [IME] and fullwidthspace are set by hand only.
+#pragma once
+
+#include "settings/profile_text.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+class SettingsFile;
+
+// Only the first 20 queries of the history are saved.
+constexpr std::size_t kSavedHistoryEntries = 20;
+
+// "history" followed by the number in decimal: the key of a saved position.
+std::string HistoryKey(std::size_t number);
+
+// The texts to save under history0, history1, ... in that order: the entries
+// among the first 20 positions that are neither blank nor too long for the
+// file. Those are left out before the rest are numbered, so that no key keeps
+// an older text in a place the next process would load it.
+std::vector<std::string> EntriesToSave(const std::vector<std::string>& history);
+
+// The scope as the file keeps it: "1" to "4"; "1" for anything else.
+const char* ScopeSettingValue(int scope);
+
+// The scope a value names, only when it is exactly "1" to "4"; the current
+// folder for anything else.
+int ScopeFromSettingValue(const std::string& value);
+
+// What a confirmed dialog saves, in one save: the scope and the check box,
+// then, when a query was confirmed, the history.
+std::vector<ProfileChange> ConfirmationChanges(int scope, bool includeAll, const std::vector<std::string>* history);
+
+// What process attach restores.
+struct SavedState {
+    std::vector<std::string> history; // the values of history0..19 that are not empty, in order
+    int scope;
+    bool includeAll;
+};
+
+SavedState LoadSavedState(const SettingsFile& settings);
+
+// Saves a confirmed dialog (ConfirmationChanges). False when the file keeps
+// what it held.
+bool SaveConfirmation(SettingsFile& settings, int scope, bool includeAll, const std::vector<std::string>* history);
+
+// Switches read each time the dialog opens or a query is run.
+bool CloseInputMethodOnOpen(const SettingsFile& settings);
+
+// The favourite stored under `name`; empty when none is; nothing when memory
+// runs out.
+std::optional<std::string> RecallFavorite(const SettingsFile& settings, const std::string& name);
+
+// Stores a favourite, or deletes it (no text). False when the file keeps
+// what it held.
+bool StoreFavorite(SettingsFile& settings, const std::string& name, const std::optional<std::string>& text);
