@@ -9,8 +9,6 @@
 #include <new>
 #include <vector>
 
-SearchSession g_session;
-
 namespace {
 
 const char kSettingsFileName[] = "\\VelmoroMailSearch.ini";
@@ -63,16 +61,10 @@ void BindHostLibrary() {
     }
     const HMODULE library = g_session.hostLibrary;
     HostApi& host = g_session.host;
-    bool bound = Bind(library, "StartDoGrep", host.StartDoGrep);
-    bound &= Bind(library, "SetFindPack", host.SetFindPack);
-    bound &= Bind(library, "CurrentFolder", host.CurrentFolder);
-    bound &= Bind(library, "YenEncode", host.YenEncode);
-    bound &= Bind(library, "ExecAtMain", host.ExecAtMain);
-    bound &= Bind(library, "IsVelmoroMail", host.IsVelmoroMail);
-    bound &= Bind(library, "IsVelmoroMailMain", host.IsVelmoroMailMain);
-    bound &= Bind(library, "IsVelmoroMailGrep", host.IsVelmoroMailGrep);
-    bound &= Bind(library, "MainWnd", host.MainWnd);
-    bound &= Bind(library, "PushFindPack", host.PushFindPack);
+    bool bound = true;
+#define VELMORO_BIND(name, result, parameters) bound &= Bind(library, #name, host.name);
+    VELMORO_HOST_FUNCTIONS(VELMORO_BIND)
+#undef VELMORO_BIND
     g_session.hostProblem = bound ? HostProblem::None : HostProblem::FunctionMissing;
 }
 

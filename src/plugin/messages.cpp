@@ -2,6 +2,11 @@
 // written here in UTF-8, reach the ANSI functions as Shift_JIS.
 #include "plugin/messages.h"
 
+#include "plugin/session.h"
+#include "settings/settings_file.h"
+
+#include <windows.h>
+
 const char kNotInMailClientMessage[] = "このマクロはVelmoroからは起動できません。";
 const char kMainWindowMissingMessage[] = "Velmoroメール本体が起動してなければなりません。";
 const char kHostFolderNotRegisteredMessage[] =
@@ -31,3 +36,42 @@ const char kOutOfMemoryMessage[] =
     "メモリが足りないため、この検索を実行できませんでした。検索する語句を短くしてください。";
 
 const char kAllAccountsFolders[] = "受信+送信済み+ユーザー";
+
+void ShowMessage(const std::string& text) {
+    MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);
+}
+
+void ShowHostProblem(const SearchSession& session) {
+    switch (session.hostProblem) {
+    case HostProblem::NotBound:
+        ShowMessage(kHostNotBoundMessage);
+        break;
+    case HostProblem::FolderNotRegistered:
+        ShowMessage(kHostFolderNotRegisteredMessage);
+        break;
+    case HostProblem::LibraryNotLoaded:
+        ShowMessage(std::string(kHostLibraryNotLoadedMessage) + "\n" + session.hostLibraryPath + "\n" +
+                    kHostFolderSourceNote);
+        break;
+    case HostProblem::FunctionMissing:
+        ShowMessage(std::string(kHostFunctionMissingMessage) + session.missingHostFunction + "\n" +
+                    session.hostLibraryPath + "\n" + kHostFolderSourceNote);
+        break;
+    case HostProblem::None:
+        break;
+    }
+}
+
+void TellIfSettingsInMemoryOnly(SearchSession& session) {
+    if (session.settingsInMemoryOnly && !session.toldSettingsInMemoryOnly) {
+        session.toldSettingsInMemoryOnly = true;
+        ShowMessage(kSettingsInMemoryOnlyMessage);
+    }
+}
+
+void TellSettingsNotSaved(SearchSession& session) {
+    if (!session.toldSettingsNotSaved && session.settings) {
+        session.toldSettingsNotSaved = true;
+        ShowMessage(std::string(kSettingsNotSavedMessage) + "\n" + session.settings->Path());
+    }
+}

@@ -1,5 +1,10 @@
-// The texts the user sees in message boxes, in Shift_JIS.
+// What the user is told, in message boxes: the texts, in Shift_JIS, and
+// the boxes.
 #pragma once
+
+#include <string>
+
+struct SearchSession;
 
 extern const char kNotInMailClientMessage[];
 extern const char kMainWindowMissingMessage[];
@@ -18,3 +23,17 @@ extern const char kOutOfMemoryMessage[];
 // The folders searched across accounts when unsent mail, drafts and the trash
 // are left out: the received, the sent and the user's own.
 extern const char kAllAccountsFolders[];
+
+// A message box with no owner, the default caption and an OK button.
+void ShowMessage(const std::string& text);
+
+// Why the host functions cannot be used: the registry value, the library's
+// path or the missing function.
+void ShowHostProblem(const SearchSession& session);
+
+// Once per process: that the settings stay in memory only, as there is no
+// folder for them.
+void TellIfSettingsInMemoryOnly(SearchSession& session);
+
+// Once per process: that a save of the history and the scope failed.
+void TellSettingsNotSaved(SearchSession& session);

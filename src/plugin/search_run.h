@@ -1,10 +1,5 @@
-// One search run: the export `search` and what it does.
+// One search run: what the export `search` does.
 #pragma once
-
-#include <string>
-
-// The command line that opens the help file, from the registered folders.
-std::string BuildHelpCommandLine();
 
 // One search run, as the export `search` makes it: checks the host, shows the
 // dialog, applies what the user chose and hands the expression over. Null

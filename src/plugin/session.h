@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dialog/query_history.h"
+#include "plugin/host_api.h"
 #include "query/scope.h"
 
 #include <windows.h>
@@ -10,20 +11,6 @@
 #include <string>
 
 class SettingsFile;
-
-// The mail client's companion library's functions, bound by name at attach.
-struct HostApi {
-    int(__cdecl* IsVelmoroMail)();
-    HWND(__cdecl* MainWnd)();
-    const char*(__cdecl* YenEncode)(const char* text);
-    int(__cdecl* IsVelmoroMailMain)();
-    int(__cdecl* IsVelmoroMailGrep)();
-    const char*(__cdecl* CurrentFolder)();
-    INT_PTR(__cdecl* ExecAtMain)(const char* function, ...);
-    int(__cdecl* SetFindPack)(const char* expression);
-    int(__cdecl* StartDoGrep)(const char* account, const char* folder);
-    int(__cdecl* PushFindPack)();
-};
 
 // Why the host functions cannot be used, if they cannot.
 enum class HostProblem {

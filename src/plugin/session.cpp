@@ -1,0 +1,3 @@
+#include "plugin/session.h"
+
+SearchSession g_session;
