@@ -34,9 +34,10 @@ HWND WaitForDialog(DWORD threadId, int timeoutMs) {
     return nullptr;
 }
 
-INT_PTR RunDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& script) {
+DialogRun RunDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& script) {
     const DWORD threadId = GetCurrentThreadId();
     std::atomic<bool> done{false};
+    std::atomic<int> leftOpen{0};
     // Every window the run shows in turn (the dialog, then perhaps a message
     // box) is handed to the script once.
     std::thread driver([&] {
@@ -50,15 +51,18 @@ INT_PTR RunDialog(const std::function<INT_PTR()>& show, const std::function<void
                 script(dialog);
             } else if (dialog && (idleMs += 10) > kWaitForCloseMs) {
                 PostMessageA(dialog, WM_CLOSE, 0, 0);
+                ++leftOpen;
                 idleMs = 0;
             }
             Sleep(10);
         }
     });
-    const INT_PTR result = show();
+    DialogRun run;
+    run.result = show();
     done = true;
     driver.join();
-    return result;
+    run.leftOpen = leftOpen;
+    return run;
 }
 
 HWND QueryEdit(HWND dialog) {

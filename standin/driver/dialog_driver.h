@@ -8,10 +8,17 @@
 #include <string>
 #include <vector>
 
+// How a scripted dialog went.
+struct DialogRun {
+    INT_PTR result = 0; // what `show` returned
+    int leftOpen = 0;   // windows the script left open, closed after a while
+};
+
 // Shows the dialog with `show` on this thread and runs `script` on another
-// once the dialog is up. Returns what `show` returned. A script that leaves
-// the dialog open gets it closed after a while, so a test never hangs.
-INT_PTR RunDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& script);
+// for each window the run shows (the dialog, a message box) once it is up.
+// A window the script leaves open is closed after a while, so that a run
+// never hangs, and counted.
+DialogRun RunDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& script);
 
 // The first visible dialog window of a thread, once there is one; null after
 // `timeoutMs`.

@@ -111,10 +111,13 @@ int main(int argc, char** argv) {
                 SendMessageA(GetDlgItem(dialog, 1000), CB_SHOWDROPDOWN, TRUE, 0);
         }).detach();
     }
-    if (options.headless)
-        RunDialog([&] { return static_cast<INT_PTR>(result = search(options.initialText.c_str())); },
-                  [&](HWND window) { AnswerSearchRun(window, options.answer, messages); });
-    else
+    if (options.headless) {
+        const DialogRun run =
+            RunDialog([&] { return static_cast<INT_PTR>(result = search(options.initialText.c_str())); },
+                      [&](HWND window) { AnswerSearchRun(window, options.answer, messages); });
+        if (run.leftOpen)
+            std::printf("velmoro-macro: a window was left open and closed after a while\n");
+    } else
         result = search(options.initialText.c_str());
     for (const std::string& message : messages)
         std::printf("message box: %s\n", message.c_str());

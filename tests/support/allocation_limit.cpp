@@ -7,27 +7,41 @@
 
 namespace {
 
-// Live bytes, the limit and the peak, counted from the limit's start.
-std::atomic<std::size_t> g_live{0};
-std::atomic<std::size_t> g_base{0};
+// What stands in front of every block: its size, and the number of the
+// limit it was allocated under (0: none). Only blocks of the limit in force
+// count against it, so memory allocated before it and freed meanwhile never
+// makes the count wrap around.
+struct Header {
+    std::size_t size;
+    unsigned limit;
+};
+const std::size_t kAlignment = alignof(std::max_align_t);
+const std::size_t kHeader = (sizeof(Header) + kAlignment - 1) / kAlignment * kAlignment;
+
+std::atomic<unsigned> g_limitInForce{0};
+std::atomic<unsigned> g_limitsMade{0};
 std::atomic<std::size_t> g_limit{SIZE_MAX};
+std::atomic<std::size_t> g_live{0}; // bytes allocated under the limit in force, not yet freed
 std::atomic<std::size_t> g_peak{0};
-const std::size_t kHeader = alignof(std::max_align_t);
 
 void* Allocate(std::size_t size) {
-    const std::size_t live = g_live.fetch_add(size) + size;
-    if (live - g_base > g_limit) {
-        g_live -= size;
-        throw std::bad_alloc();
+    const unsigned limit = g_limitInForce;
+    if (limit) {
+        const std::size_t live = g_live.fetch_add(size) + size;
+        if (live > g_limit) {
+            g_live -= size;
+            throw std::bad_alloc();
+        }
+        for (std::size_t peak = g_peak; live > peak && !g_peak.compare_exchange_weak(peak, live);) {
+        }
     }
     char* block = static_cast<char*>(std::malloc(size + kHeader));
     if (!block) {
-        g_live -= size;
+        if (limit)
+            g_live -= size;
         throw std::bad_alloc();
     }
-    for (std::size_t peak = g_peak; live > peak && !g_peak.compare_exchange_weak(peak, live);) {
-    }
-    *reinterpret_cast<std::size_t*>(block) = size;
+    *reinterpret_cast<Header*>(block) = {size, limit};
     return block + kHeader;
 }
 
@@ -35,7 +49,9 @@ void Release(void* pointer) noexcept {
     if (!pointer)
         return;
     char* block = static_cast<char*>(pointer) - kHeader;
-    g_live -= *reinterpret_cast<std::size_t*>(block);
+    const Header header = *reinterpret_cast<Header*>(block);
+    if (header.limit && header.limit == g_limitInForce)
+        g_live -= header.size;
     std::free(block);
 }
 
@@ -49,16 +65,17 @@ void operator delete(void* pointer, std::size_t) noexcept { Release(pointer); }
 void operator delete[](void* pointer, std::size_t) noexcept { Release(pointer); }
 
 AllocationLimit::AllocationLimit(std::size_t bytes) {
-    g_base = g_live.load();
-    g_peak = g_base.load();
+    g_live = 0;
+    g_peak = 0;
     g_limit = bytes;
+    g_limitInForce = ++g_limitsMade;
 }
 
 AllocationLimit::~AllocationLimit() {
+    g_limitInForce = 0;
     g_limit = SIZE_MAX;
-    g_base = 0;
 }
 
 std::size_t AllocationLimit::Peak() const {
-    return g_peak - g_base;
+    return g_peak;
 }

@@ -6,9 +6,10 @@
 #include <cstddef>
 
 // While it lives, an allocation that would take the bytes allocated since
-// its start beyond `bytes` throws std::bad_alloc, as a full address space
-// would. Its peak is the most that was allocated at once meanwhile. With
-// SIZE_MAX it only counts.
+// its start (and not freed yet) beyond `bytes` throws std::bad_alloc, as a
+// full address space would; what was allocated before it does not count,
+// whenever it is freed. Its peak is the most that was allocated at once
+// meanwhile. With SIZE_MAX it only counts.
 class AllocationLimit {
 public:
     explicit AllocationLimit(std::size_t bytes);

@@ -1,5 +1,7 @@
 #include "win_test_support.h"
 
+#include "dialog_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -100,4 +102,10 @@ void SetEditorMacroPath(const char* folder) {
 
 void SetMailClientFolder(const char* folder) {
     SetOrDelete(HKEY_CURRENT_USER, "Software\\Ostravik\\Pellarin\\Config", "PellarinDir", folder);
+}
+
+INT_PTR DriveDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND window)>& script) {
+    const DialogRun run = RunDialog(show, script);
+    EXPECT_EQ(run.leftOpen, 0) << "the script left a window open; it was closed after a while";
+    return run.result;
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -30,3 +31,7 @@ void DeleteRegistryValue(HKEY root, const char* key, const char* name);
 void SetEditorInstallLocation(const char* folder);
 void SetEditorMacroPath(const char* folder);
 void SetMailClientFolder(const char* folder);
+
+// Shows a dialog with `show` and drives it with `script` (see RunDialog);
+// a window the script leaves open fails the test. What `show` returned.
+INT_PTR DriveDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND window)>& script);
