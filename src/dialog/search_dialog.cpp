@@ -90,6 +90,8 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        if (ContextOf(dialog).state.openWindow)
+            *ContextOf(dialog).state.openWindow = dialog;
         OnInitDialog(dialog, ContextOf(dialog).state);
         return FALSE; // the focus stays on the query box
     case WM_COMMAND: {
@@ -148,5 +150,7 @@ SearchDialogChoice ShowSearchDialog(HINSTANCE module, HWND owner, const SearchDi
     DialogContext context{state, choice};
     choice.result = DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_SEARCH), owner, SearchDialogProc,
                                     reinterpret_cast<LPARAM>(&context));
+    if (state.openWindow)
+        *state.openWindow = nullptr;
     return choice;
 }

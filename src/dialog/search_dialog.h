@@ -16,6 +16,7 @@ struct SearchDialogState {
     int scope;                      // the scope button checked
     bool includeAll;                // the check box
     bool closeInputMethod;          // switch the input method off
+    HWND* openWindow;               // set to the dialog while it is open, if given
 };
 
 // What the user chose.

@@ -14,14 +14,6 @@ namespace {
 const char kSettingsFileName[] = "\\VelmoroMailSearch.ini";
 const char kHostLibraryName[] = "PellInfo.dll";
 
-// A drive and its root ("C:\"), or a network share ("\\server"): anything
-// else the profile functions would take as relative to the Windows folder.
-bool IsFullPath(const std::string& path) {
-    const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-                       (path[2] == '\\' || path[2] == '/');
-    return drive || path.compare(0, 2, "\\\\") == 0;
-}
-
 // The folder of a module, without a trailing backslash; empty when it cannot
 // be told.
 std::string ModuleFolder(HMODULE module) {
@@ -51,10 +43,12 @@ void BindHostLibrary() {
         g_session.hostProblem = HostProblem::FolderNotRegistered;
         return;
     }
-    // The registered folder ends with its separator.
+    // The registered folder ends with its separator. A path that is not a
+    // full one would be looked for along the search path, the current
+    // folder included, where anyone could have put a PellInfo.dll.
     const std::string path = *folder + kHostLibraryName;
     g_session.hostLibraryPath = path;
-    g_session.hostLibrary = LoadLibraryA(path.c_str());
+    g_session.hostLibrary = IsFullPath(path) ? LoadLibraryA(path.c_str()) : nullptr;
     if (!g_session.hostLibrary) {
         g_session.hostProblem = HostProblem::LibraryNotLoaded;
         return;
@@ -84,6 +78,12 @@ void RestoreSettings(HMODULE module) {
 }
 
 } // namespace
+
+bool IsFullPath(const std::string& path) {
+    const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+                       (path[2] == '\\' || path[2] == '/');
+    return drive || path.compare(0, 2, "\\\\") == 0;
+}
 
 std::string PluginFolder(HMODULE module) {
     const std::string folder = FindPluginFolder().value_or(std::string());

@@ -5,6 +5,12 @@
 
 #include <string>
 
+// A drive and its root ("C:\"), or a network share ("\\server"). Anything
+// else is relative: to the Windows folder for the profile functions, to the
+// current folder (which any program may have chosen) for the loader and for
+// starting programs.
+bool IsFullPath(const std::string& path);
+
 // The folder that holds the plug-in's settings file and help file: the one
 // the editor's or the mail client's registry values name, when that makes a
 // full path, else the folder of `module` itself; empty when neither can be

@@ -7,23 +7,40 @@ namespace {
 
 const char kHelpFileName[] = "\\VelmoroMailSearch.txt";
 
-} // namespace
-
-std::string BuildHelpCommandLine(HMODULE module) {
-    const std::string installFolder = ReadRegistryString(kEditorInstallLocationPath).value_or(std::string());
-    const std::string helpFile = PluginFolder(module) + kHelpFileName;
-    if (!installFolder.empty())
-        return "\"" + installFolder + "\\Velmoro.exe\" \"/j70 " + helpFile + "\"";
-    return "notepad.exe \"" + helpFile + "\"";
+// The system folder's Notepad. Started by its bare name, Notepad would be
+// looked for in the host's folder and the current folder first, where any
+// program (or a saved attachment) may have put one.
+std::string SystemNotepad() {
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return "";
+    return std::string(folder, length) + "\\notepad.exe";
 }
 
-void StartProgram(const std::string& commandLine) {
-    std::string writable = commandLine; // CreateProcessA may write to it
+} // namespace
+
+HelpLaunch BuildHelpLaunch(HMODULE module) {
+    std::string installFolder = ReadRegistryString(kEditorInstallLocationPath).value_or(std::string());
+    if (!IsFullPath(installFolder + "\\"))
+        installFolder.clear();
+    const std::string helpFile = PluginFolder(module) + kHelpFileName;
+    if (!installFolder.empty()) {
+        const std::string editor = installFolder + "\\Velmoro.exe";
+        return {editor, "\"" + editor + "\" \"/j70 " + helpFile + "\""};
+    }
+    return {SystemNotepad(), "notepad.exe \"" + helpFile + "\""};
+}
+
+void StartProgram(const HelpLaunch& launch) {
+    if (launch.program.empty())
+        return;
+    std::string commandLine = launch.commandLine; // CreateProcessA may write to it
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (CreateProcessA(nullptr, &writable[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                       &startup, &process)) {
+    if (CreateProcessA(launch.program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                       nullptr, nullptr, &startup, &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }

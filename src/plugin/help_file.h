@@ -6,11 +6,18 @@
 
 #include <string>
 
-// The command line that opens the help file, from the registered folders:
-// the editor's, when it is installed, else Notepad's. The help file lies
-// beside the settings of `module`, wherever they are.
-std::string BuildHelpCommandLine(HMODULE module);
+// The program that opens the help file, by its full path, and the command
+// line it is started with.
+struct HelpLaunch {
+    std::string program;
+    std::string commandLine;
+};
 
-// Starts the command line and does not wait; a program that cannot be
-// started is not reported.
-void StartProgram(const std::string& commandLine);
+// The editor's, when it is installed in a folder given by its full path;
+// else Notepad from the system folder. The help file lies beside the
+// settings of `module`, wherever they are.
+HelpLaunch BuildHelpLaunch(HMODULE module);
+
+// Starts the program and does not wait; one that cannot be started is not
+// reported.
+void StartProgram(const HelpLaunch& launch);

@@ -37,8 +37,12 @@ const char kOutOfMemoryMessage[] =
 
 const char kAllAccountsFolders[] = "受信+送信済み+ユーザー";
 
+void ShowMessage(const char* text) {
+    MessageBoxA(nullptr, text, nullptr, MB_OK);
+}
+
 void ShowMessage(const std::string& text) {
-    MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);
+    ShowMessage(text.c_str());
 }
 
 void ShowHostProblem(const SearchSession& session) {

@@ -25,6 +25,7 @@ extern const char kOutOfMemoryMessage[];
 extern const char kAllAccountsFolders[];
 
 // A message box with no owner, the default caption and an OK button.
+void ShowMessage(const char* text);
 void ShowMessage(const std::string& text);
 
 // Why the host functions cannot be used: the registry value, the library's

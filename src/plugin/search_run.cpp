@@ -18,7 +18,8 @@ namespace {
 
 SearchDialogChoice AskUser(HWND mainWindow) {
     const SearchDialogState state{g_session.initialText, g_session.history, g_session.scope, g_session.includeAll,
-                                  g_session.settings && CloseInputMethodOnOpen(*g_session.settings)};
+                                  g_session.settings && CloseInputMethodOnOpen(*g_session.settings),
+                                  &g_session.openDialog};
     return ShowSearchDialog(g_session.module, mainWindow, state);
 }
 
@@ -37,9 +38,9 @@ void KeepChoice(const SearchDialogChoice& choice) {
 }
 
 void OpenHelpFile() {
-    if (g_session.helpCommandLine.empty())
-        g_session.helpCommandLine = BuildHelpCommandLine(g_session.module);
-    StartProgram(g_session.helpCommandLine);
+    if (g_session.help.commandLine.empty())
+        g_session.help = BuildHelpLaunch(g_session.module);
+    StartProgram(g_session.help);
 }
 
 void RunSteps(const char* initialText) {
@@ -92,7 +93,16 @@ void RunSteps(const char* initialText) {
 
 } // namespace
 
+// One run at a time. While a run's dialog or message box is open, its
+// message loop runs, and a macro (on a timer, say) may call `search` again:
+// that call changes nothing and only brings the open dialog to the front.
 int RunSearch(const char* initialText) noexcept {
+    if (g_session.runInProgress) {
+        if (g_session.openDialog)
+            SetForegroundWindow(g_session.openDialog);
+        return 0;
+    }
+    g_session.runInProgress = true;
     try {
         RunSteps(initialText);
     } catch (...) {
@@ -101,5 +111,6 @@ int RunSearch(const char* initialText) noexcept {
         // settings stay as they were saved.
         ShowMessage(kOutOfMemoryMessage);
     }
+    g_session.runInProgress = false;
     return 0;
 }

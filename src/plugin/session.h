@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dialog/query_history.h"
+#include "plugin/help_file.h"
 #include "plugin/host_api.h"
 #include "query/scope.h"
 
@@ -36,7 +37,9 @@ struct SearchSession {
     bool toldSettingsNotSaved = false; // a save of the history and the scope failed
     QueryHistory history;
     std::string initialText;
-    std::string helpCommandLine;
+    bool runInProgress = false;    // a search run has not returned yet
+    HWND openDialog = nullptr;     // its dialog, while that is open
+    HelpLaunch help; // the help command line and its program, built by the first "help:"
 };
 
 extern SearchSession g_session;

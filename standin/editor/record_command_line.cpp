@@ -1,6 +1,6 @@
-// Stands in for the text editor and Notepad: appends the command line it was
-// started with, and a line break, to the file named by
-// VELMORO_COMMAND_LINE_LOG.
+// Stands in for the text editor and Notepad: appends where it was started
+// from and the command line it was started with ("program|command line"),
+// and a line break, to the file named by VELMORO_COMMAND_LINE_LOG.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,7 +13,9 @@ int main() {
     FILE* file = std::fopen(log, "ab");
     if (!file)
         return 1;
-    std::fprintf(file, "%s\n", GetCommandLineA());
+    char program[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::fprintf(file, "%s|%s\n", program, GetCommandLineA());
     std::fclose(file);
     return 0;
 }

@@ -41,7 +41,7 @@ protected:
     }
     SearchDialogChoice Run(const Opening& opening, const std::function<void(HWND)>& script) {
         const SearchDialogState state{opening.initialText, opening.history, opening.scope, opening.includeAll,
-                                      opening.closeInputMethod};
+                                      opening.closeInputMethod, nullptr};
         SearchDialogChoice choice;
         DriveDialog(
             [&] {

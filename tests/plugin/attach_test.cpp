@@ -108,7 +108,12 @@ TEST_F(AttachTest, AnUnusableHostIsRecordedNotFatal) {
         {"no library there", folder_ + "\\", HostProblem::LibraryNotLoaded, folder_ + "\\PellInfo.dll", ""},
         {"a function missing", ProgramFolder() + "\\partial\\", HostProblem::FunctionMissing,
          ProgramFolder() + "\\partial\\PellInfo.dll", "StartDoGrep"},
+        // Not looked for along the search path: the current folder holds one.
+        {"a relative folder", ".\\", HostProblem::LibraryNotLoaded, ".\\PellInfo.dll", ""},
     };
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    SetCurrentDirectoryA(ProgramFolder().c_str());
     for (const Case& c : cases) {
         SetMailClientFolder(c.folder.empty() ? nullptr : c.folder.c_str());
         Attach();
@@ -121,6 +126,7 @@ TEST_F(AttachTest, AnUnusableHostIsRecordedNotFatal) {
         DetachProcess();
         g_session = SearchSession();
     }
+    SetCurrentDirectoryA(current);
 }
 
 TEST_F(AttachTest, TheSettingsLiveInTheRegisteredFolderElseBesideTheModuleElseInMemory) {

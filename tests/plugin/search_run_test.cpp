@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -274,32 +276,70 @@ TEST_F(SearchRunTest, HelpOpensTheHelpFileOnceBuiltCommandLine) {
     SetEditorMacroPath(nullptr); // read once per process: no effect now
     Search("", {"  help:  ", 1001});
     EXPECT_TRUE(HandOver().empty());
-    const std::string expected = "\"" + editorFolder_ + "\\Velmoro.exe\" \"/j70 " + folder_ + "\\VelmoroMailSearch.txt\"";
+    const std::string editor = editorFolder_ + "\\Velmoro.exe";
+    const std::string expected = editor + "|\"" + editor + "\" \"/j70 " + folder_ + "\\VelmoroMailSearch.txt\"";
     EXPECT_EQ(StartedCommandLines(2), (Lines{expected, expected}));
 }
 
-TEST_F(SearchRunTest, HelpFallsBackToNotepad) {
+// For one test, the system folder's Notepad is the recording stand-in (the
+// test prefix runs a notepad.exe found there instead of Wine's own).
+class SystemNotepadStandIn {
+public:
+    SystemNotepadStandIn() {
+        char folder[MAX_PATH] = {};
+        GetSystemDirectoryA(folder, MAX_PATH);
+        path_ = std::string(folder) + "\\notepad.exe";
+        if (GetFileAttributesA(saved().c_str()) == INVALID_FILE_ATTRIBUTES)
+            MoveFileA(path_.c_str(), saved().c_str());
+        EXPECT_TRUE(CopyFileA((ProgramFolder() + "\\notepad.exe").c_str(), path_.c_str(), FALSE));
+    }
+    ~SystemNotepadStandIn() {
+        DeleteFileA(path_.c_str());
+        MoveFileA(saved().c_str(), path_.c_str());
+    }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string saved() const { return path_ + ".velmoro-saved"; }
+    std::string path_;
+};
+
+// Notepad is the system folder's, never one planted in the current folder
+// or the host's; an editor registered by a relative folder is not started.
+TEST_F(SearchRunTest, HelpFallsBackToTheSystemNotepad) {
+    const SystemNotepadStandIn notepad;
+    const std::string planted = MakeScratchFolder("planted");
+    CreateDirectoryA((planted + "\\Velmoro").c_str(), nullptr);
+    for (const char* program : {"\\notepad.exe", "\\Velmoro\\Velmoro.exe"})
+        ASSERT_TRUE(CopyFileA((ProgramFolder() + "\\notepad.exe").c_str(), (planted + program).c_str(), FALSE));
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    SetCurrentDirectoryA(planted.c_str());
     struct Case {
         const char* name;
-        bool editor;
+        const char* installLocation;
         bool macroFolder;
-        bool mailClientFolder;
-        std::string commandLine;
+        std::string started;
     };
+    const std::string editor = editorFolder_ + "\\Velmoro.exe";
+    const std::string notepadOpens = notepad.Path() + "|notepad.exe \"";
     const Case cases[] = {
-        {"editor without macro folder", true, false, true,
-         "\"" + editorFolder_ + "\\Velmoro.exe\" \"/j70 " + editorFolder_ + "\\VelmoroMailSearch.txt\""},
-        {"no editor", false, true, true, "notepad.exe \"" + ProgramFolder() + "\\\\VelmoroMailSearch.txt\""},
+        {"editor without macro folder", editorFolder_.c_str(), false,
+         editor + "|\"" + editor + "\" \"/j70 " + editorFolder_ + "\\VelmoroMailSearch.txt\""},
+        {"no editor", nullptr, true, notepadOpens + ProgramFolder() + "\\\\VelmoroMailSearch.txt\""},
+        // The help file is still the macro folder's.
+        {"an editor in a relative folder", "Velmoro", true, notepadOpens + folder_ + "\\VelmoroMailSearch.txt\""},
     };
     for (const Case& c : cases) {
         DeleteFileA(commandLog_.c_str());
-        SetEditorInstallLocation(c.editor ? editorFolder_.c_str() : nullptr);
+        SetEditorInstallLocation(c.installLocation);
         SetEditorMacroPath(c.macroFolder ? folder_.c_str() : nullptr);
         ASSERT_NO_FATAL_FAILURE(Load());
         Search("", {"help:", 1001});
-        EXPECT_EQ(StartedCommandLines(1), (Lines{c.commandLine})) << c.name;
+        EXPECT_EQ(StartedCommandLines(1), (Lines{c.started})) << c.name;
         Unload();
     }
+    SetCurrentDirectoryA(current);
 }
 
 TEST_F(SearchRunTest, AnUnusableHostLibraryIsNamedNotCalled) {
@@ -345,6 +385,84 @@ TEST_F(SearchRunTest, ANullTextIsAnEmptyOne) {
     EXPECT_EQ(shown, "abc");
     Search(nullptr, {"w", 1001});
     EXPECT_EQ(HandOver().front(), "SetFindPack|(\"w\",target=smallheaderbody),subfolder=0,hilight=1");
+}
+
+// The host's main window, whose procedure calls `search` again on WM_APP, as
+// a macro on a timer would while a run's dialog is open.
+SearchFunction g_searchAgain = nullptr;
+int g_searchedAgain = -1;
+
+LRESULT CALLBACK HostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_APP)
+        return DefWindowProcA(window, message, wParam, lParam);
+    g_searchedAgain = g_searchAgain("again");
+    return 0;
+}
+
+// The dialogs open on a thread, newest first.
+std::vector<HWND> OpenDialogsOf(DWORD thread) {
+    std::vector<HWND> dialogs;
+    EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM found) {
+            char name[16] = {};
+            GetClassNameA(window, name, sizeof name);
+            if (std::string(name) == "#32770" && IsWindowVisible(window))
+                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&dialogs));
+    return dialogs;
+}
+
+// The second call returns at once: it opens no window, hands nothing over
+// and changes nothing saved; it brings the open dialog forward, and the
+// run in progress ends as if nothing had happened.
+TEST_F(SearchRunTest, ASecondSearchDuringARunOnlyBringsItsDialogForward) {
+    WNDCLASSA hostClass{};
+    hostClass.lpfnWndProc = HostWindowProcedure;
+    hostClass.hInstance = GetModuleHandleA(nullptr);
+    hostClass.lpszClassName = "VelmoroTestHost";
+    RegisterClassA(&hostClass);
+    const HWND mainWindow = CreateWindowExA(0, hostClass.lpszClassName, "host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
+                                            nullptr, nullptr, hostClass.hInstance, nullptr);
+    ASSERT_NE(mainWindow, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Load());
+    const auto setMainWindow = Export<void(__cdecl*)(HWND)>(GetModuleHandleA("PellInfo.dll"), "StandInSetMainWnd");
+    setMainWindow(mainWindow);
+    // The stand-in keeps its main window from test to test: its own again.
+    const std::unique_ptr<void, std::function<void(void*)>> ownMainWindowAgain(
+        mainWindow, [=](void*) { setMainWindow(nullptr); DestroyWindow(mainWindow); });
+    g_searchAgain = search_;
+    g_searchedAgain = -1;
+    std::size_t dialogsOpen = 0;
+    bool broughtForward = false;
+    const std::size_t logged = std::strlen(callLog_());
+    DriveDialog([&] { return static_cast<INT_PTR>(search_("first")); },
+                [&](HWND dialog) {
+                    SetForegroundWindow(mainWindow);
+                    DWORD_PTR answer = 0;
+                    SendMessageTimeoutA(mainWindow, WM_APP, 0, 0, SMTO_NORMAL, 3000, &answer);
+                    broughtForward = GetForegroundWindow() == dialog;
+                    // A second dialog is the fault: it is closed, so that the test ends.
+                    const std::vector<HWND> open = OpenDialogsOf(GetWindowThreadProcessId(dialog, nullptr));
+                    dialogsOpen = open.size();
+                    for (const HWND other : open) {
+                        if (other != dialog)
+                            PostMessageA(other, WM_COMMAND, IDCANCEL, 0);
+                    }
+                    TypeQuery(dialog, "w");
+                    Click(dialog, IDOK);
+                });
+    lastCalls_ = callLog_() + logged;
+    EXPECT_EQ(g_searchedAgain, 0);
+    EXPECT_EQ(dialogsOpen, 1u);
+    EXPECT_TRUE(broughtForward);
+    EXPECT_EQ(Join(HandOver()), Hands("(\"w\",target=smallheaderbody),subfolder=0,hilight=1", kAccount, kCurrentFolder));
+    EXPECT_EQ(lastCalls_.find("again"), std::string::npos) << "the second call encoded its text";
+    std::string shown;
+    Search("", {"", 0, false, true}, 0, &shown);
+    EXPECT_EQ(shown, "first");
 }
 
 // A real host may hand out every string in one buffer that its next call
