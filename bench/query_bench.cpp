@@ -26,13 +26,13 @@ const char* const kEverydayQueries[] = {
     "subject:\"meeting notes\" from:alice to:bob body:agenda memo:todo flag:unread attach:* header:x-ml all:2026",
 };
 
-using Translator = std::string (*)(const std::string&, int, WordEncoder);
+using Translator = std::string (*)(const std::string&, int, WordEncoder, Separators);
 
 void EverydayQuery(benchmark::State& state, Translator translate) {
     const std::string query = kEverydayQueries[state.range(0)];
     state.SetLabel(query);
     for (auto _ : state)
-        benchmark::DoNotOptimize(translate(query, kScopeWithSubfolders, StandInEncode));
+        benchmark::DoNotOptimize(translate(query, kScopeWithSubfolders, StandInEncode, Separators::Space));
 }
 
 // Repeats `unit(i)` until the query holds `bytes` bytes, then adds `tail`.
@@ -87,7 +87,7 @@ const Shape kShapes[] = {
 // the expression (E).
 void CountPeakHeap(benchmark::State& state, Translator translate, const std::string& query) {
     const AllocationLimit counting(SIZE_MAX);
-    const std::size_t expression = translate(query, kScopeCurrentFolder, StandInEncode).size();
+    const std::size_t expression = translate(query, kScopeCurrentFolder, StandInEncode, Separators::Space).size();
     const double bytes = static_cast<double>(query.size());
     const double peak = static_cast<double>(counting.Peak());
     state.counters["heap/n"] = peak / bytes;
@@ -99,7 +99,7 @@ void LongQuery(benchmark::State& state, Translator translate, const Shape* shape
     const std::string query = shape->make(static_cast<std::size_t>(state.range(0)));
     CountPeakHeap(state, translate, query);
     for (auto _ : state)
-        benchmark::DoNotOptimize(translate(query, kScopeCurrentFolder, StandInEncode));
+        benchmark::DoNotOptimize(translate(query, kScopeCurrentFolder, StandInEncode, Separators::Space));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * query.size()));
 }
 

@@ -1,6 +1,7 @@
 // The fast translation against the literal one, on arbitrary bytes and on
-// queries assembled from the language's own tokens: the expressions, and the
-// words handed to the encoder, must be the same. So must the two trims.
+// queries assembled from the language's own tokens, with and without the
+// full-width space as a separator: the expressions, and the words handed to
+// the encoder, must be the same. So must the two trims.
 #include "query/language.h"
 #include "query/translate.h"
 #include "reference/literal_terms.h"
@@ -22,7 +23,7 @@ const char* RecordWord(const char* word) {
 
 const char* const kTokens[] = {
     "smallheaderbody:", "subject:", "from+to:", "from:", "to:", "body:", "header:", "smallheader:", "all:",
-    "memo:", "attach:", "flag:", "attach:*", "\"", "\\", " ", "  ", "\x95\x5c", "\x81\x40", "a", "b", "xy",
+    "memo:", "attach:", "flag:", "attach:*", "\"", "\\", " ", "  ", "\x95\x5c", "\x81\x40", "\x8a", "a", "b", "xy",
     "\n", "\r", "\r\n", "\f", "\t", "\"\"", "*", "+", ":", "unread", "\"a b\"", "\\\"", "\\\\",
 };
 
@@ -46,19 +47,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
     const int scope = 1001 + (data[0] >> 1) % 4;
+    // Full-width spaces separate terms too, as the user may ask.
+    const Separators separators = (data[0] & 8) ? Separators::SpaceAndFullWidthSpace : Separators::Space;
     const std::string query = (data[0] & 1) ? Assemble(data + 1, size - 1)
                                              : std::string(reinterpret_cast<const char*>(data + 1), size - 1);
     std::string literal;
     std::vector<std::string> literalWords;
     try {
         g_words.clear();
-        literal = ReferenceTranslateQuery(query, scope, RecordWord);
+        literal = ReferenceTranslateQuery(query, scope, RecordWord, separators);
         literalWords = g_words;
     } catch (const std::exception&) {
         return 0; // the regex engine gave up; nothing to compare with
     }
     g_words.clear();
-    const std::string fast = TranslateQuery(query, scope, RecordWord);
+    const std::string fast = TranslateQuery(query, scope, RecordWord, separators);
     if (fast != literal)
         Differ("expressions", query, fast, literal);
     if (g_words != literalWords)
@@ -66,8 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string fastTrim = query;
     std::string literalTrim = query;
-    TrimSpaces(fastTrim);
-    ReferenceTrimSpaces(literalTrim);
+    TrimSpaces(fastTrim, separators);
+    try {
+        ReferenceTrimSpaces(literalTrim, separators);
+    } catch (const std::exception&) {
+        return 0;
+    }
     if (fastTrim != literalTrim)
         Differ("trims", query, fastTrim, literalTrim);
     return 0;

@@ -3,8 +3,10 @@
 #include "dialog/dialog_ids.h"
 #include "dialog/placement.h"
 
+#include <commctrl.h>
 #include <imm.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -32,6 +34,30 @@ void EnableIncludeAllFor(HWND dialog, int scope) {
     EnableWindow(GetDlgItem(dialog, IDC_INCLUDE_ALL), scope == kScopeCurrentAccount || scope == kScopeAllAccounts);
 }
 
+// The history list, dropped down, shows every entry up to the 20 saved ones
+// and scrolls beyond, within the screen. Classic controls take the dropped
+// list's height from the box's window height (the template's 30 units give
+// one row); version 6 controls take the number of rows from
+// CB_SETMINVISIBLE. Both are set, at run time: the template stays as it is.
+const std::size_t kHistoryRowsShown = 20;
+
+void SizeHistoryList(HWND queryBox, std::size_t entries) {
+    const LRESULT rowHeight = SendMessageA(queryBox, CB_GETITEMHEIGHT, 0, 0);
+    RECT box;
+    if (rowHeight <= 0 || !GetWindowRect(queryBox, &box))
+        return;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(queryBox, MONITOR_DEFAULTTONEAREST), &monitor);
+    const long room = std::max(monitor.rcWork.bottom - box.bottom, box.top - monitor.rcWork.top);
+    std::size_t rows = std::min(std::max<std::size_t>(entries, 1), kHistoryRowsShown);
+    rows = std::max<std::size_t>(1, std::min<std::size_t>(rows, static_cast<std::size_t>(room / rowHeight) - 1));
+    SendMessageA(queryBox, CB_SETMINVISIBLE, rows, 0);
+    const int border = 2 * GetSystemMetrics(SM_CYBORDER);
+    SetWindowPos(queryBox, nullptr, 0, 0, box.right - box.left,
+                 static_cast<int>(box.bottom - box.top + static_cast<long>(rows) * rowHeight + border), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void SwitchInputMethodOff(HWND dialog) {
     if (const HIMC context = ImmGetContext(dialog)) {
         if (ImmGetOpenStatus(context))
@@ -48,6 +74,7 @@ void OnInitDialog(HWND dialog, const SearchDialogState& state) {
     // Explicit positions keep the history's order in spite of CBS_SORT.
     for (std::size_t i = 0; i < state.history.size(); ++i)
         SendMessageA(queryBox, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(state.history[i].c_str()));
+    SizeHistoryList(queryBox, state.history.size());
     CheckRadioButton(dialog, IDC_SCOPE_FOLDER, IDC_SCOPE_ALL_ACCOUNTS, state.scope);
     CheckDlgButton(dialog, IDC_INCLUDE_ALL, state.includeAll ? BST_CHECKED : BST_UNCHECKED);
     if (state.scope == kScopeCurrentFolder || state.scope == kScopeWithSubfolders)

@@ -3,6 +3,7 @@
 #include "plugin/messages.h"
 
 #include "plugin/session.h"
+#include "query/shift_jis.h"
 #include "settings/settings_file.h"
 
 #include <windows.h>
@@ -26,6 +27,13 @@ const char kFavoriteTooLongMessage[] =
     "お気に入りの内容が長すぎるため、設定ファイルに保存できません。";
 const char kFavoriteNotSavedMessage[] =
     "お気に入りを保存できませんでした。次の設定ファイルに書き込めません (読み取り専用か、ほかのプログラムが使用中です):";
+const char kFavoriteNameMissingMessage[] = "「fav:」のあとに、お気に入りの名前を書いてください。";
+const char kFavoriteUnknownMessage[] = "お気に入り「%」は登録されていません。";
+const char kFavoritesStoredHeading[] = "登録されているお気に入り: ";
+const char kFavoriteNameSeparator[] = "、";
+const char kMoreFavorites[] = " ほか % 件";
+const char kNoFavoritesStored[] = "お気に入りはまだ 1 つも登録されていません。";
+const char kCutShort[] = "…";
 const char kSettingsInMemoryOnlyMessage[] =
     "設定ファイルを置くフォルダが分からないため、検索の履歴・検索範囲・お気に入りはファイルに保存されず、"
     "Velmoroメールを終了するまでの間だけ保持されます。";
@@ -36,6 +44,45 @@ const char kOutOfMemoryMessage[] =
     "メモリが足りないため、この検索を実行できませんでした。検索する語句を短くしてください。";
 
 const char kAllAccountsFolders[] = "受信+送信済み+ユーザー";
+
+namespace {
+
+// How much of the favourites the message shows: a message box that runs off
+// the screen tells nothing.
+const std::size_t kFavoritesListed = 10;
+const std::size_t kNameShown = 40;
+
+// `text` with "%" replaced by `value`.
+std::string Fill(const char* text, const std::string& value) {
+    std::string filled = text;
+    filled.replace(filled.find('%'), 1, value);
+    return filled;
+}
+
+// The name, cut at a character's end when it is long.
+std::string Shown(const std::string& name) {
+    if (name.size() <= kNameShown)
+        return name;
+    std::size_t end = 0;
+    while (end < kNameShown)
+        end += ShiftJisCharLength(name.data(), end, name.size());
+    return name.substr(0, end) + kCutShort;
+}
+
+} // namespace
+
+std::string UnknownFavoriteMessage(const std::string& name, const std::vector<std::string>& stored) {
+    std::string message = name.empty() ? std::string(kFavoriteNameMissingMessage) : Fill(kFavoriteUnknownMessage, Shown(name));
+    message += "\n";
+    if (stored.empty())
+        return message + kNoFavoritesStored;
+    message += kFavoritesStoredHeading;
+    for (std::size_t i = 0; i < stored.size() && i < kFavoritesListed; ++i)
+        message += (i ? kFavoriteNameSeparator : "") + Shown(stored[i]);
+    if (stored.size() > kFavoritesListed)
+        message += Fill(kMoreFavorites, std::to_string(stored.size() - kFavoritesListed));
+    return message;
+}
 
 void ShowMessage(const char* text) {
     MessageBoxA(nullptr, text, nullptr, MB_OK);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct SearchSession;
 
@@ -23,6 +24,10 @@ extern const char kOutOfMemoryMessage[];
 // The folders searched across accounts when unsent mail, drafts and the trash
 // are left out: the received, the sent and the user's own.
 extern const char kAllAccountsFolders[];
+
+// That no favourite is stored under `name` (empty: none given), and which
+// are: the first few, and how many more.
+std::string UnknownFavoriteMessage(const std::string& name, const std::vector<std::string>& stored);
 
 // A message box with no owner, the default caption and an OK button.
 void ShowMessage(const char* text);

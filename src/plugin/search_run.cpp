@@ -73,9 +73,12 @@ void RunSteps(const char* initialText) {
         return;
 
     const SearchPlace place = ResolveScope(host, g_session.scope, g_session.includeAll);
+    const Separators separators = g_session.settings && FullWidthSpaceSeparates(*g_session.settings)
+                                      ? Separators::SpaceAndFullWidthSpace
+                                      : Separators::Space;
     std::string query = g_session.history.front();
-    TrimSpaces(query);
-    const QueryRequest request = RunTextCommands(g_session, std::move(query));
+    TrimSpaces(query, separators);
+    const QueryRequest request = RunTextCommands(g_session, std::move(query), separators);
     switch (request.kind) {
     case QueryRequest::Done:
         return;
@@ -86,7 +89,7 @@ void RunSteps(const char* initialText) {
         HandOver(host, request.text, place);
         return;
     case QueryRequest::Search:
-        HandOver(host, TranslateQuery(request.text, g_session.scope, host.YenEncode), place);
+        HandOver(host, TranslateQuery(request.text, g_session.scope, host.YenEncode, separators), place);
         return;
     }
 }

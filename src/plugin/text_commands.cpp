@@ -8,6 +8,7 @@
 #include "settings/stored_value.h"
 
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -17,23 +18,31 @@ const std::string kDebugPrefix = "debug:";
 const std::string kDeleteFavorite = "\"\"";
 
 // "fav:name" recalls, "fav:name text" stores, "fav:name """ deletes; with the
-// space right after the colon it is an ordinary query.
-QueryRequest RunFavoriteCommand(SearchSession& session, std::string query) {
-    const std::string::size_type space = query.find(' ');
+// separator right after the colon it is an ordinary query.
+QueryRequest RunFavoriteCommand(SearchSession& session, const std::string& query, Separators separators) {
+    const SeparatorAt separator = FindSeparator(query, separators);
     const std::string::size_type nameStart = kFavoritePrefix.size();
-    if (space == std::string::npos) {
+    if (separator.at == std::string::npos) {
+        const std::string name = query.substr(nameStart);
+        const std::optional<std::string> stored =
+            session.settings && !name.empty() ? RecallFavorite(*session.settings, name) : std::string();
         // Only a value that cannot be read at all (no memory) leaves the
         // query as it is.
-        if (session.settings) {
-            if (std::optional<std::string> stored = RecallFavorite(*session.settings, query.substr(nameStart)))
-                query = std::move(*stored);
+        if (!stored)
+            return {QueryRequest::Search, query};
+        if (stored->empty()) {
+            ShowMessage(UnknownFavoriteMessage(
+                name, session.settings ? FavoriteNames(*session.settings) : std::vector<std::string>()));
+            return {QueryRequest::Done, {}};
         }
-        return {QueryRequest::Search, query};
+        std::string recalled = *stored;
+        TrimSpaces(recalled, separators);
+        return {QueryRequest::Search, recalled};
     }
-    if (space == nameStart)
+    if (separator.at == nameStart)
         return {QueryRequest::Search, query};
-    const std::string name = query.substr(nameStart, space - nameStart);
-    const std::string text = query.substr(space + 1);
+    const std::string name = query.substr(nameStart, separator.at - nameStart);
+    const std::string text = query.substr(separator.at + separator.length);
     const std::optional<std::string> value = text == kDeleteFavorite ? std::nullopt : std::optional<std::string>(text);
     if (!CanStoreKeyName(name))
         ShowMessage(kBadFavoriteNameMessage);
@@ -46,9 +55,9 @@ QueryRequest RunFavoriteCommand(SearchSession& session, std::string query) {
 
 } // namespace
 
-QueryRequest RunTextCommands(SearchSession& session, std::string query) {
+QueryRequest RunTextCommands(SearchSession& session, std::string query, Separators separators) {
     if (StartsWith(query, kFavoritePrefix)) {
-        const QueryRequest request = RunFavoriteCommand(session, std::move(query));
+        const QueryRequest request = RunFavoriteCommand(session, query, separators);
         if (request.kind == QueryRequest::Done)
             return request;
         query = request.text;

@@ -2,6 +2,8 @@
 // help file) and "debug:" (a raw expression).
 #pragma once
 
+#include "query/language.h"
+
 #include <string>
 
 struct SearchSession;
@@ -18,7 +20,9 @@ struct QueryRequest {
 };
 
 // For the trimmed query: "fav:name" recalls the favourite (its text is then
-// searched), "fav:name text" stores it and "fav:name """ deletes it (each
-// saying so where the file cannot take it), "help:" alone opens the help,
-// "debug:expression" passes the expression on. Anything else is searched.
-QueryRequest RunTextCommands(SearchSession& session, std::string query);
+// searched, trimmed as a typed query is; a name never stored searches
+// nothing and says which names are), "fav:name text" stores it and
+// "fav:name """ deletes it (each saying so where the file cannot take it),
+// "help:" alone opens the help, "debug:expression" passes the expression
+// on. Anything else is searched. The name ends at the first separator.
+QueryRequest RunTextCommands(SearchSession& session, std::string query, Separators separators);

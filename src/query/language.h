@@ -3,8 +3,10 @@
 // strings in the ANSI code page, no Win32.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // How the terms of a target are read.
 enum class TargetRule {
@@ -53,8 +55,27 @@ inline constexpr std::string_view kAttachFlag = "attach";
 enum class TermKind { Phrase, Word, AttachAll, Flag, NoTerm };
 
 // Terms are separated by spaces; runs of them at the start and the end of a
-// line are trimmed away.
+// line are trimmed away. Where the user asks for it, a full-width space
+// (0x81 0x40, as the input method types it) separates terms too, but only
+// where it stands as a whole character: never the second byte of another
+// character followed by "@". In a phrase it is part of the phrase, as a
+// space is.
 inline constexpr char kSpace = ' ';
+inline constexpr char kFullWidthSpace[] = "\x81\x40";
+
+enum class Separators { Space, SpaceAndFullWidthSpace };
+
+// For each byte of `text`, whether it is part of a full-width space that
+// stands as a whole character.
+std::vector<bool> FullWidthSpaceBytes(const std::string& text);
+
+// Where the first separator of `text` stands, and how many bytes it has;
+// npos and 0 when there is none.
+struct SeparatorAt {
+    std::size_t at;
+    std::size_t length;
+};
+SeparatorAt FindSeparator(const std::string& text, Separators separators);
 
 inline bool IsLineSeparator(char byte) {
     return byte == '\n' || byte == '\r' || byte == '\f';
@@ -102,10 +123,10 @@ int FindTarget(bool frontIsQuote, StartsWith startsWith) {
 
 int FindTarget(const std::string& query);
 
-// Removes the leading and trailing runs of space bytes, at every line start
-// and end should the text hold line breaks: every run of spaces that follows
-// the start or a line separator, or precedes the end or a line separator.
-void TrimSpaces(std::string& text);
+// Removes the leading and trailing runs of separators, at every line start
+// and end should the text hold line breaks: every run that follows the
+// start or a line separator, or precedes the end or a line separator.
+void TrimSpaces(std::string& text, Separators separators = Separators::Space);
 
 // Whether `text` begins with `prefix`, byte for byte.
 bool StartsWith(const std::string& text, std::string_view prefix);

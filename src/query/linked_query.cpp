@@ -27,7 +27,7 @@ int AddNode(LinkedQuery& q, char byte) {
 
 } // namespace
 
-void Link(LinkedQuery& q, const std::string& text, std::size_t spare) {
+void Link(LinkedQuery& q, const std::string& text, std::size_t spare, Separators separators) {
     if (text.size() >= static_cast<std::size_t>(INT32_MAX) / 2)
         throw std::length_error("query too long to translate");
     const int size = static_cast<int>(text.size());
@@ -44,6 +44,8 @@ void Link(LinkedQuery& q, const std::string& text, std::size_t spare) {
         q.head = 0;
         q.tail = size - 1;
     }
+    if (separators == Separators::SpaceAndFullWidthSpace)
+        q.fullWidthSpace = FullWidthSpaceBytes(text);
 }
 
 void Prepend(LinkedQuery& q, std::string_view text) {

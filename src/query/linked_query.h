@@ -23,6 +23,9 @@ struct LinkedQuery {
     // The original bytes keep their positions as order keys; bytes put in
     // front get ever smaller ones.
     int32_t originalSize = 0;
+    // The original bytes that belong to a full-width space that separates
+    // terms; empty when only the space does.
+    std::vector<bool> fullWidthSpace;
 };
 
 // The nodes on either side of a cut, kNoNode at an end.
@@ -32,7 +35,7 @@ struct Joint {
 };
 
 // Links `text`, with room for `spare` more nodes before any array moves.
-void Link(LinkedQuery& q, const std::string& text, std::size_t spare);
+void Link(LinkedQuery& q, const std::string& text, std::size_t spare, Separators separators);
 
 // Puts `text` in front of the query.
 void Prepend(LinkedQuery& q, std::string_view text);
@@ -88,7 +91,8 @@ inline Joint Unlink(LinkedQuery& q, int first, int last) {
 
 // Whether the node separates terms.
 inline bool IsSeparator(const LinkedQuery& q, int node) {
-    return node != kNoNode && q.byteOf[node] == kSpace;
+    return node != kNoNode && (q.byteOf[node] == kSpace ||
+                               (static_cast<std::size_t>(node) < q.fullWidthSpace.size() && q.fullWidthSpace[node]));
 }
 
 // Whether the node ends a line: none (the end), or a line separator.

@@ -105,8 +105,8 @@ void TrimAll(TermFinder& finder) {
 
 } // namespace
 
-void StartFinding(TermFinder& finder, const std::string& query) {
-    Link(finder.query, query, kSpareNodes);
+void StartFinding(TermFinder& finder, const std::string& query, Separators separators) {
+    Link(finder.query, query, kSpareNodes, separators);
     IndexQuery(finder.index, finder.query);
 }
 

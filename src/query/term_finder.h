@@ -32,7 +32,7 @@ struct TermFinder {
     int unclosedQuote = kNoNode;
 };
 
-void StartFinding(TermFinder& finder, const std::string& query);
+void StartFinding(TermFinder& finder, const std::string& query, Separators separators);
 
 bool HasTermsLeft(const TermFinder& finder);
 

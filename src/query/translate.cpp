@@ -43,9 +43,9 @@
 namespace {
 
 // Takes every term off the query, in order; words are encoded as they come.
-TermRecords TakeTerms(const std::string& query, WordEncoder encodeWord) {
+TermRecords TakeTerms(const std::string& query, WordEncoder encodeWord, Separators separators) {
     TermFinder finder;
-    StartFinding(finder, query);
+    StartFinding(finder, query, separators);
     TermRecords records(query.size() + 16);
     std::string word; // reused: holds each word in turn, for the encoder
     std::string escaped;
@@ -84,6 +84,6 @@ TermRecords TakeTerms(const std::string& query, WordEncoder encodeWord) {
 // linked query is gone before the expression, whose length is then known,
 // is allocated once. So a translation never holds much more than the query
 // costs while it is cut up, or the expression and the records afterwards.
-std::string TranslateQuery(const std::string& query, int scope, WordEncoder encodeWord) {
-    return WriteExpression(TakeTerms(query, encodeWord), scope);
+std::string TranslateQuery(const std::string& query, int scope, WordEncoder encodeWord, Separators separators) {
+    return WriteExpression(TakeTerms(query, encodeWord, separators), scope);
 }

@@ -2,6 +2,7 @@
 // search-condition expression.
 #pragma once
 
+#include "query/language.h"
 #include "query/scope.h"
 
 #include <string>
@@ -10,4 +11,6 @@
 // returns one that the encoder owns (copied at once, never freed).
 using WordEncoder = const char* (*)(const char* word);
 
-std::string TranslateQuery(const std::string& query, int scope, WordEncoder encodeWord);
+// Full-width spaces separate terms only when `separators` says so.
+std::string TranslateQuery(const std::string& query, int scope, WordEncoder encodeWord,
+                           Separators separators = Separators::Space);

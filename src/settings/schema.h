@@ -58,10 +58,14 @@ bool SaveConfirmation(SettingsFile& settings, int scope, bool includeAll, const 
 
 // Switches read each time the dialog opens or a query is run.
 bool CloseInputMethodOnOpen(const SettingsFile& settings);
+bool FullWidthSpaceSeparates(const SettingsFile& settings);
 
 // The favourite stored under `name`; empty when none is; nothing when memory
 // runs out.
 std::optional<std::string> RecallFavorite(const SettingsFile& settings, const std::string& name);
+
+// The names of the favourites stored, in the file's order.
+std::vector<std::string> FavoriteNames(const SettingsFile& settings);
 
 // Stores a favourite, or deletes it (no text). False when the file keeps
 // what it held.

@@ -32,6 +32,14 @@ bool CloseInputMethodOnOpen(const SettingsFile& settings) {
     return Read(settings, kImeSection, kImeControlKey) == kSwitchOn;
 }
 
+bool FullWidthSpaceSeparates(const SettingsFile& settings) {
+    return Read(settings, kConfigSection, kFullWidthSpaceKey) == kSwitchOn;
+}
+
+std::vector<std::string> FavoriteNames(const SettingsFile& settings) {
+    return settings.KeysWithValues(kFavoriteSection);
+}
+
 std::optional<std::string> RecallFavorite(const SettingsFile& settings, const std::string& name) {
     return settings.ReadValue(kFavoriteSection, name.c_str());
 }

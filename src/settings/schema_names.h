@@ -8,6 +8,7 @@ inline constexpr char kScopeKey[] = "radio";
 inline constexpr char kIncludeAllKey[] = "check";
 inline constexpr char kTrue[] = "TRUE";
 inline constexpr char kFalse[] = "FALSE";
+inline constexpr char kFullWidthSpaceKey[] = "fullwidthspace";
 inline constexpr char kImeSection[] = "IME";
 inline constexpr char kImeControlKey[] = "control";
 inline constexpr char kFavoriteSection[] = "Favorite";

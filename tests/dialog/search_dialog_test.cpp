@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -120,6 +124,63 @@ TEST_F(SearchDialogTest, OpensWithHistoryScopeCheckBoxAndInitialText) {
     EXPECT_GT(topRoom, 0);
     EXPECT_TRUE(focus != nullptr && GetParent(focus) == GetDlgItem(GetParent(GetParent(focus)), 1000))
         << "the focus is not in the query box";
+}
+
+// Common controls of version 6 for the dialogs this thread shows while it
+// lives, as a host with that manifest would have them.
+class CommonControls6 {
+public:
+    CommonControls6() {
+        const std::string manifest = MakeScratchFolder("manifest") + "\\host.manifest";
+        WriteWholeFile(manifest,
+                       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+                       "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"><dependency>"
+                       "<dependentAssembly><assemblyIdentity type=\"win32\" name=\"Microsoft.Windows.Common-Controls\" "
+                       "version=\"6.0.0.0\" processorArchitecture=\"*\" publicKeyToken=\"6595b64144ccf1df\" "
+                       "language=\"*\"/></dependentAssembly></dependency></assembly>");
+        ACTCTXA description{};
+        description.cbSize = sizeof description;
+        description.lpSource = manifest.c_str();
+        context_ = CreateActCtxA(&description);
+        EXPECT_NE(context_, INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(ActivateActCtx(context_, &cookie_));
+    }
+    ~CommonControls6() {
+        DeactivateActCtx(0, cookie_);
+        ReleaseActCtx(context_);
+    }
+
+private:
+    HANDLE context_ = INVALID_HANDLE_VALUE;
+    ULONG_PTR cookie_ = 0;
+};
+
+// The dropped-down history shows every entry up to the 20 saved ones, and
+// scrolls beyond, with the system's controls of either version.
+TEST_F(SearchDialogTest, TheDroppedListShowsEveryEntryUpToTwenty) {
+    for (const bool version6 : {false, true}) {
+        std::unique_ptr<CommonControls6> controls(version6 ? new CommonControls6 : nullptr);
+        for (const std::size_t entries : {3u, 20u, 25u}) {
+            Opening opening;
+            for (std::size_t i = 0; i < entries; ++i)
+                opening.history.push_back("query " + std::to_string(i));
+            LRESULT rows = 0;
+            Run(opening, [&](HWND dialog) {
+                const HWND box = GetDlgItem(dialog, 1000);
+                SendMessageA(box, CB_SHOWDROPDOWN, TRUE, 0);
+                COMBOBOXINFO info{};
+                info.cbSize = sizeof info;
+                GetComboBoxInfo(box, &info);
+                RECT list{};
+                GetClientRect(info.hwndList, &list);
+                rows = list.bottom / SendMessageA(box, CB_GETITEMHEIGHT, 0, 0);
+                SendMessageA(box, CB_SHOWDROPDOWN, FALSE, 0);
+                PressKey(dialog, VK_ESCAPE);
+            });
+            EXPECT_EQ(rows, static_cast<LRESULT>(std::min<std::size_t>(entries, 20)))
+                << entries << " entries, version " << (version6 ? 6 : 5);
+        }
+    }
 }
 
 TEST_F(SearchDialogTest, ScopeButtonsEnableTheCheckBoxOnlyForAccounts) {

@@ -32,6 +32,13 @@ const std::string kAllFolders = "\x8e\xf3\x90\x4d+\x91\x97\x90\x4d\x8d\xcf\x82\x
 const std::string kCurrentFolder = "\x8e\xf3\x90\x4d";
 const std::string kAccount = "user@example.jp";
 
+// A message's Shift_JIS text, to compare with the text as written here.
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(932, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
+    return wide;
+}
+
 std::string Join(const Lines& lines) {
     std::string text;
     for (const std::string& line : lines)
@@ -228,9 +235,7 @@ TEST_F(SearchRunTest, OutsideTheMailClientOnlyAMessageIsShown) {
         configure_(c.setting, c.value);
         const Lines messages = Search("abc", {"w"}, 1);
         ASSERT_EQ(messages.size(), 1u) << c.setting;
-        wchar_t wide[256] = {};
-        MultiByteToWideChar(932, 0, messages[0].c_str(), -1, wide, 256);
-        EXPECT_TRUE(std::wstring(wide) == c.message) << c.setting;
+        EXPECT_TRUE(Wide(messages[0]) == c.message) << c.setting;
         EXPECT_TRUE(HandOver().empty());
         EXPECT_EQ(lastCalls_.find("YenEncode"), std::string::npos);
     }
@@ -251,8 +256,82 @@ TEST_F(SearchRunTest, FavouritesAreStoredRecalledAndDeleted) {
 
     Search("", {"fav:work \"\"", 1001});
     EXPECT_EQ(ExistingFileText(iniPath_).find("work="), std::string::npos);
-    Search("", {"fav:work", 1001});
-    EXPECT_EQ(HandOver().front(), "SetFindPack|,subfolder=0,hilight=1");
+    // Gone: recalling it searches nothing, and says which are stored.
+    const Lines told = Search("", {"fav:work", 1001}, 1);
+    EXPECT_TRUE(HandOver().empty());
+    EXPECT_EQ(Wide(told.front()), L"お気に入り「work」は登録されていません。\n登録されているお気に入り: phrase");
+}
+
+// A favourite is searched as it would be typed: trimmed. A name never stored
+// (or none) searches nothing and says so, with the names that are stored,
+// however many.
+TEST_F(SearchRunTest, FavouritesAnswerWhatTheyHold) {
+    std::string favourites = "[Favorite]\r\nw=\"  from:alice \"\r\n";
+    for (int i = 1; i <= 24; ++i)
+        favourites += "f" + std::to_string(i) + "=x\r\n";
+    WriteWholeFile(iniPath_, favourites);
+    ASSERT_NO_FATAL_FAILURE(Load());
+    struct Case {
+        const char* query;
+        std::string handOver; // the expression; empty: nothing handed over
+        const wchar_t* told;   // the message; null: none
+    };
+    const wchar_t* listed = L"登録されているお気に入り: w、f1、f2、f3、f4、f5、f6、f7、f8、f9 ほか 16 件";
+    const Case cases[] = {
+        {"fav:w", "SetFindPack|(\"alice\",target=from),subfolder=0,hilight=1", nullptr},
+        // Stored with the spaces typed after the name.
+        {"fav:v   from:bob", "", nullptr},
+        {"fav:v", "SetFindPack|(\"bob\",target=from),subfolder=0,hilight=1", nullptr},
+        {"fav:weekyl", "", L"お気に入り「weekyl」は登録されていません。\n"},
+        {"fav:", "", L"「fav:」のあとに、お気に入りの名前を書いてください。\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query);
+        const Lines told = Search("", {c.query, 1001}, c.told ? 1 : 0);
+        EXPECT_EQ(HandOver().empty() ? "" : HandOver().front(), c.handOver);
+        if (c.told && !told.empty()) {
+            EXPECT_EQ(Wide(told.front()), std::wstring(c.told) + listed);
+        }
+    }
+}
+
+// With "fullwidthspace=1", a full-width space (as the input method types the
+// space bar) separates terms as a space does: outside phrases, as a whole
+// character only. Any other value keeps it part of the word. The history
+// keeps the query as typed.
+TEST_F(SearchRunTest, TheFullWidthSpaceSeparatesWhenAskedTo) {
+    struct Case {
+        const char* setting; // null: no key
+        std::string typed;
+        std::string expression;
+    };
+    const std::string meeting = "\x89\xef\x8b\x63";   // 会議
+    const std::string papers = "\x8e\x91\x97\xbf";    // 資料
+    const std::string space = "\x81\x40";              // the full-width space
+    const std::string kaji = "\x8a\x81";               // 梶, whose second byte is 0x81
+    const std::string tail = ",subfolder=0,hilight=1";
+    const std::string oneWord = "(\"" + meeting + space + papers + "\",target=smallheaderbody)" + tail;
+    const std::string twoWords = "(\"" + meeting + "\",target=smallheaderbody)and(\"" + papers +
+                                 "\",target=smallheaderbody)" + tail;
+    const Case cases[] = {
+        {nullptr, meeting + space + papers, oneWord},
+        {"1", meeting + space + papers, twoWords},
+        {"1", space + space + meeting + space + space + papers + space, twoWords},
+        {"01", meeting + space + papers, oneWord},
+        {"true", meeting + space + papers, oneWord},
+        {"1", "subject:" + space + "x", "(\"subject:\",target=smallheaderbody)and(\"x\",target=smallheaderbody)" + tail},
+        {"1", "\"" + meeting + space + papers + "\"", "(\"" + meeting + space + papers + "\",regular,target=smallheaderbody)" + tail},
+        {"1", kaji + "@", "(\"" + kaji + "@\",target=smallheaderbody)" + tail},
+        {"1", space + "debug:raw" + space, "raw"},
+    };
+    ASSERT_NO_FATAL_FAILURE(Load());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        WritePrivateProfileStringA("Config", "fullwidthspace", c.setting, iniPath_.c_str());
+        Search("", {c.typed, 1001});
+        EXPECT_EQ(HandOver().front(), "SetFindPack|" + c.expression);
+        EXPECT_EQ(Setting("History", "history0"), c.typed);
+    }
 }
 
 // Names the file cannot hold as keys, and texts too long to come back whole.

@@ -11,6 +11,7 @@ namespace {
 struct TrimCase {
     std::string text;
     std::string trimmed;
+    Separators separators = Separators::Space;
 };
 
 TEST(TrimSpaces, RemovesOnlyTheOuterRunsOfSpaceBytes) {
@@ -26,13 +27,19 @@ TEST(TrimSpaces, RemovesOnlyTheOuterRunsOfSpaceBytes) {
         {"\f  a  \r", "\fa\r"},
         {"a \v b", "a \v b"},
         {" \n \n ", "\n\n"},
+        // With the full-width space as a separator: a whole character only.
+        {"\x81\x40 foo\x81\x40\x81\x40", "foo", Separators::SpaceAndFullWidthSpace},
+        {"a\x81\x40\x81\x40" "b", "a\x81\x40\x81\x40" "b", Separators::SpaceAndFullWidthSpace},
+        {"\x8a\x81\x40", "\x8a\x81\x40", Separators::SpaceAndFullWidthSpace},
+        {"x \x8a\x81\x40", "x \x8a\x81\x40", Separators::SpaceAndFullWidthSpace},
+        {" a \x81\x40\n\x81\x40" "b", "a\nb", Separators::SpaceAndFullWidthSpace},
     };
     for (const TrimCase& c : cases) {
         std::string text = c.text;
-        TrimSpaces(text);
+        TrimSpaces(text, c.separators);
         EXPECT_EQ(text, c.trimmed) << "text: [" << c.text << "]";
         std::string reference = c.text;
-        ReferenceTrimSpaces(reference);
+        ReferenceTrimSpaces(reference, c.separators);
         EXPECT_EQ(reference, c.trimmed) << "text: [" << c.text << "]";
     }
 }

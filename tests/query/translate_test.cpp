@@ -27,7 +27,10 @@ struct TranslateCase {
     std::string query;
     int scope;
     std::string expression;
+    Separators separators = Separators::Space;
 };
+
+const Separators kFullWidthToo = Separators::SpaceAndFullWidthSpace;
 
 TEST(TranslateQuery, RendersEveryTermKind) {
     const TranslateCase cases[] = {
@@ -72,9 +75,27 @@ TEST(TranslateQuery, RendersEveryTermKind) {
          "subfolder=0,hilight=1"},
         {"\"\x95\x5c\x8e\xa6\"", 1001,
          "(\"\x95\x5c\x8e\xa6\",regular,target=smallheaderbody),subfolder=0,hilight=1"},
+        // 会議　資料: one word, unless the full-width space separates.
+        {"\x89\xef\x8b\x63\x81\x40\x8e\x91\x97\xbf", 1001,
+         "(\"E(\x89\xef\x8b\x63\x81\x40\x8e\x91\x97\xbf)\",target=smallheaderbody),subfolder=0,hilight=1"},
+        {"\x89\xef\x8b\x63\x81\x40\x8e\x91\x97\xbf", 1001,
+         "(\"E(\x89\xef\x8b\x63)\",target=smallheaderbody)and(\"E(\x8e\x91\x97\xbf)\",target=smallheaderbody),"
+         "subfolder=0,hilight=1",
+         kFullWidthToo},
+        // Untrimmed, exactly as with a space in front.
+        {"\x81\x40subject:\x81\x40x\x81\x40\x81\x40\"a\x81\x40" "b\"\x81\x40", 1001,
+         "(\"E(smallheaderbody:)\",target=smallheaderbody)and(\"E(subject:)\",target=smallheaderbody)and(\"E(x)\",target=smallheaderbody)and"
+         "(\"a\x81\x40" "b\",regular,target=smallheaderbody),subfolder=0,hilight=1",
+         kFullWidthToo},
+        // 梶@: the 0x81 0x40 inside is no full-width space.
+        {"\x8a\x81\x40 flag:x\x81\x40y", 1001,
+         "(\"E(\x8a\x81\x40)\",target=smallheaderbody)and(\"E(y)\",target=smallheaderbody),flag=x,subfolder=0,hilight=1",
+         kFullWidthToo},
     };
-    for (const TranslateCase& c : cases)
-        EXPECT_EQ(TranslateQuery(c.query, c.scope, MarkWord), c.expression) << "query: [" << c.query << "]";
+    for (const TranslateCase& c : cases) {
+        EXPECT_EQ(TranslateQuery(c.query, c.scope, MarkWord, c.separators), c.expression)
+            << "query: [" << c.query << "]";
+    }
 }
 
 TEST(TranslateQuery, EncodesEveryWordOnceInOrderAndNoPhrase) {

@@ -15,6 +15,7 @@ struct Term {
     std::string value;
 };
 
-void ReferenceTrimSpaces(std::string& text);
+void ReferenceTrimSpaces(std::string& text, Separators separators = Separators::Space);
 Term ReferenceTakeTerm(std::string& query, int row);
-std::string ReferenceTranslateQuery(const std::string& query, int scope, WordEncoder encodeWord);
+std::string ReferenceTranslateQuery(const std::string& query, int scope, WordEncoder encodeWord,
+                                    Separators separators = Separators::Space);
