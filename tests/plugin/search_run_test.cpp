@@ -478,19 +478,18 @@ LRESULT CALLBACK HostWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     return 0;
 }
 
-// The dialogs open on a thread, newest first.
+BOOL CALLBACK AddOpenDialog(HWND window, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) == "#32770" && IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
+// The dialogs open on a thread.
 std::vector<HWND> OpenDialogsOf(DWORD thread) {
     std::vector<HWND> dialogs;
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM found) {
-            char name[16] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (std::string(name) == "#32770" && IsWindowVisible(window))
-                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&dialogs));
+    EnumThreadWindows(thread, AddOpenDialog, reinterpret_cast<LPARAM>(&dialogs));
     return dialogs;
 }
 
