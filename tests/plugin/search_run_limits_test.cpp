@@ -25,11 +25,6 @@ using ConfigureFunction = void(__cdecl*)(const char*, const char*);
 using CallLogFunction = const char*(__cdecl*)();
 using ResetFunction = void(__cdecl*)();
 
-template <typename Function>
-Function Export(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 class SearchRunLimitsTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -23,11 +23,6 @@ using CallLogFunction = const char*(__cdecl*)();
 using ConfigureFunction = void(__cdecl*)(const char*, const char*);
 using ResetFunction = void(__cdecl*)();
 
-template <typename Function>
-Function Export(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 const std::string kAllFolders = "\x8e\xf3\x90\x4d+\x91\x97\x90\x4d\x8d\xcf\x82\xdd+\x83\x86\x81\x5b\x83\x55\x81\x5b";
 const std::string kCurrentFolder = "\x8e\xf3\x90\x4d";
 const std::string kAccount = "user@example.jp";
@@ -376,7 +371,16 @@ public:
         DeleteFileA(path_.c_str());
         MoveFileA(saved().c_str(), path_.c_str());
     }
-    const std::string& Path() const { return path_; }
+    // Where it runs from, as it sees itself: a 32-bit program on 64-bit
+    // Windows is redirected to the 32-bit system folder.
+    std::string StartedFrom() const {
+        BOOL redirected = FALSE;
+        char folder[MAX_PATH] = {};
+        if (IsWow64Process(GetCurrentProcess(), &redirected) && redirected &&
+            GetSystemWow64DirectoryA(folder, MAX_PATH))
+            return std::string(folder) + "\\notepad.exe";
+        return path_;
+    }
 
 private:
     std::string saved() const { return path_ + ".velmoro-saved"; }
@@ -401,7 +405,7 @@ TEST_F(SearchRunTest, HelpFallsBackToTheSystemNotepad) {
         std::string started;
     };
     const std::string editor = editorFolder_ + "\\Velmoro.exe";
-    const std::string notepadOpens = notepad.Path() + "|notepad.exe \"";
+    const std::string notepadOpens = notepad.StartedFrom() + "|notepad.exe \"";
     const Case cases[] = {
         {"editor without macro folder", editorFolder_.c_str(), false,
          editor + "|\"" + editor + "\" \"/j70 " + editorFolder_ + "\\VelmoroMailSearch.txt\""},

@@ -32,6 +32,12 @@ void SetEditorInstallLocation(const char* folder);
 void SetEditorMacroPath(const char* folder);
 void SetMailClientFolder(const char* folder);
 
+// A module's export, by name, as the function it is; null when it has none.
+template <typename Function>
+Function Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 // Shows a dialog with `show` and drives it with `script` (see RunDialog);
 // a window the script leaves open fails the test. What `show` returned.
 INT_PTR DriveDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND window)>& script);
