@@ -29,9 +29,12 @@ bool IsCondition(TermKind kind) {
 template <typename Out>
 void LayOut(const TermRecords& terms, int scope, Out& out) {
     bool anyCondition = false;
+    bool anyFlag = false;
     terms.ForEach([&](TermKind kind, int row, std::string_view text) {
-        if (!IsCondition(kind))
+        if (!IsCondition(kind)) {
+            anyFlag = true;
             return;
+        }
         if (anyCondition)
             out(kJoin);
         anyCondition = true;
@@ -41,16 +44,19 @@ void LayOut(const TermRecords& terms, int scope, Out& out) {
         out(phrase ? kPhraseClosing : kWordClosing);
         out(TargetTable[row].targetPart);
     });
-    bool anyFlag = false;
-    terms.ForEach([&](TermKind kind, int, std::string_view name) {
-        if (IsCondition(kind))
-            return;
-        if (!anyFlag && anyCondition)
-            out(kFlagsAfterConditions);
-        out(anyFlag ? kFlagSeparator : kFlagClauseOpening);
-        out(name);
-        anyFlag = true;
-    });
+    // The flags, wherever they stood, after every condition.
+    bool firstFlag = true;
+    if (anyFlag) {
+        terms.ForEach([&](TermKind kind, int, std::string_view name) {
+            if (IsCondition(kind))
+                return;
+            if (firstFlag && anyCondition)
+                out(kFlagsAfterConditions);
+            out(firstFlag ? kFlagClauseOpening : kFlagSeparator);
+            out(name);
+            firstFlag = false;
+        });
+    }
     out(SubfolderOption(scope));
     out(kHighlight);
 }

@@ -44,8 +44,13 @@ void Link(LinkedQuery& q, const std::string& text, std::size_t spare, Separators
         q.head = 0;
         q.tail = size - 1;
     }
-    if (separators == Separators::SpaceAndFullWidthSpace)
+    if (separators == Separators::SpaceAndFullWidthSpace) {
         q.fullWidthSpace = FullWidthSpaceBytes(text);
+        for (int i = 0; i < size; ++i) {
+            if (q.fullWidthSpace[i])
+                q.byteOf[i] = kSpace;
+        }
+    }
 }
 
 void Prepend(LinkedQuery& q, std::string_view text) {

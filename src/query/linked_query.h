@@ -23,8 +23,10 @@ struct LinkedQuery {
     // The original bytes keep their positions as order keys; bytes put in
     // front get ever smaller ones.
     int32_t originalSize = 0;
-    // The original bytes that belong to a full-width space that separates
-    // terms; empty when only the space does.
+    // Where a full-width space separates terms, its two bytes are linked as
+    // two spaces, which every rule then takes as it takes the space; these
+    // mark them, so that a phrase gets them back as they were. Empty when
+    // only the space separates.
     std::vector<bool> fullWidthSpace;
 };
 
@@ -91,8 +93,12 @@ inline Joint Unlink(LinkedQuery& q, int first, int last) {
 
 // Whether the node separates terms.
 inline bool IsSeparator(const LinkedQuery& q, int node) {
-    return node != kNoNode && (q.byteOf[node] == kSpace ||
-                               (static_cast<std::size_t>(node) < q.fullWidthSpace.size() && q.fullWidthSpace[node]));
+    return node != kNoNode && q.byteOf[node] == kSpace;
+}
+
+// The byte a node stood for in the query as typed.
+inline bool IsFullWidthSpaceByte(const LinkedQuery& q, int node) {
+    return static_cast<std::size_t>(node) < q.fullWidthSpace.size() && q.fullWidthSpace[node];
 }
 
 // Whether the node ends a line: none (the end), or a line separator.

@@ -162,8 +162,16 @@ void CopyValue(const TermFinder& finder, const FoundTerm& term, std::string& tex
     const LinkedQuery& q = finder.query;
     if (term.skip > 0 && Advance(q, term.first, term.skip - 1) == term.last)
         return; // nothing after the prefix
+    // Only a phrase holds full-width spaces, whole: their bytes come back
+    // two by two.
+    bool secondByte = false;
     for (int node = Advance(q, term.first, term.skip);; node = q.nextOf[node]) {
-        text += q.byteOf[node];
+        if (IsFullWidthSpaceByte(q, node)) {
+            text += kFullWidthSpace[secondByte];
+            secondByte = !secondByte;
+        } else {
+            text += q.byteOf[node];
+        }
         if (node == term.last)
             break;
     }
