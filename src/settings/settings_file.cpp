@@ -258,7 +258,8 @@ bool SettingsFile::Save(const std::vector<ProfileChange>& changes) {
         bool saved = false;
         try {
             saved = SaveInTurn(stored);
-        } catch (const std::bad_alloc&) {
+        } catch (...) {
+            // Whatever went wrong, the turn is given back.
         }
         ReleaseMutex(lock_);
         return saved;
@@ -275,11 +276,13 @@ bool SettingsFile::SaveInTurn(const std::vector<ProfileChange>& changes) {
     if (failsAt(SaveStep::Locked))
         return false;
     CurrentFile current;
-    if (!current.Open(path_) || (current.Exists() && (current.Attributes() & FILE_ATTRIBUTE_READONLY)))
+    if (!current.Open(path_))
         return false;
     const ProfileEdit edit = EditProfile(current.Text(), changes);
     if (!edit.changed)
         return true; // the file holds it already
+    if (current.Exists() && (current.Attributes() & FILE_ATTRIBUTE_READONLY))
+        return false;
     const std::string copy = TemporaryPath(path_);
     SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(copy.c_str());
