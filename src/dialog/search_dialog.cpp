@@ -49,13 +49,17 @@ void SizeHistoryList(HWND queryBox, std::size_t entries) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoA(MonitorFromWindow(queryBox, MONITOR_DEFAULTTONEAREST), &monitor);
+    // The list drops below the box, or above it where there is more room;
+    // a row's height is kept for its borders.
     const long room = std::max(monitor.rcWork.bottom - box.bottom, box.top - monitor.rcWork.top);
-    std::size_t rows = std::min(std::max<std::size_t>(entries, 1), kHistoryRowsShown);
-    rows = std::max<std::size_t>(1, std::min<std::size_t>(rows, static_cast<std::size_t>(room / rowHeight) - 1));
-    SendMessageA(queryBox, CB_SETMINVISIBLE, rows, 0);
-    const int border = 2 * GetSystemMetrics(SM_CYBORDER);
-    SetWindowPos(queryBox, nullptr, 0, 0, box.right - box.left,
-                 static_cast<int>(box.bottom - box.top + static_cast<long>(rows) * rowHeight + border), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const long fitting = room / static_cast<long>(rowHeight) - 1;
+    long rows = static_cast<long>(std::clamp<std::size_t>(entries, 1, kHistoryRowsShown));
+    if (fitting >= 1)
+        rows = std::min(rows, fitting);
+    SendMessageA(queryBox, CB_SETMINVISIBLE, static_cast<WPARAM>(rows), 0);
+    const long height = box.bottom - box.top + rows * static_cast<long>(rowHeight) + 2 * GetSystemMetrics(SM_CYBORDER);
+    SetWindowPos(queryBox, nullptr, 0, 0, box.right - box.left, static_cast<int>(height),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SwitchInputMethodOff(HWND dialog) {
