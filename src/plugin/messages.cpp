@@ -25,8 +25,7 @@ const char kBadFavoriteNameMessage[] =
 
 const char kFavoriteTooLongMessage[] =
     "お気に入りの内容が長すぎるため、設定ファイルに保存できません。";
-const char kFavoriteNotSavedMessage[] =
-    "お気に入りを保存できませんでした。次の設定ファイルに書き込めません (読み取り専用か、ほかのプログラムが使用中です):";
+const char kFavoriteNotSavedMessage[] = "お気に入りを保存できませんでした。設定ファイルの中身は変わっていません。";
 const char kFavoriteNameMissingMessage[] = "「fav:」のあとに、お気に入りの名前を書いてください。";
 const char kFavoriteUnknownMessage[] = "お気に入り「%」は登録されていません。";
 const char kFavoritesStoredHeading[] = "登録されているお気に入り: ";
@@ -39,7 +38,24 @@ const char kSettingsInMemoryOnlyMessage[] =
     "Velmoroメールを終了するまでの間だけ保持されます。";
 const char kSettingsNotSavedMessage[] =
     "設定ファイルに書き込めないため、検索の履歴と設定 (検索範囲・チェック) は保存されません。"
-    "Velmoroメールを終了するまでの間だけ保持されます。設定ファイル:";
+    "Velmoroメールを終了するまでの間だけ保持されます。";
+const char kSettingsFileLabel[] = "設定ファイル: ";
+
+// Why a save failed, and what to do about it, by the failure.
+const char* const kSaveFailureCauses[] = {
+    "",
+    "保存する内容を設定ファイルに記録できません。",
+    "設定ファイルが読み取り専用になっています。ファイルのプロパティで「読み取り専用」を外してください。",
+    "設定ファイルかそのフォルダに書き込む権限がありません。フォルダに書き込めるようにしてください。",
+    "ほかのプログラムが設定ファイルを開いています。そのプログラムを閉じてからやり直してください。",
+    "ほかの Velmoroメールのウィンドウの保存が終わりませんでした。しばらくしてからやり直してください。",
+    "ディスクの空きが足りません。不要なファイルを削除して空きを作ってください。",
+    "設定ファイルのパスが長すぎます。もっと短いパスのフォルダを使ってください。",
+    "設定ファイルのフォルダがありません。フォルダがあるか確かめてください。",
+    "Windows がエラー (コード %) を返しました。",
+};
+static_assert(sizeof kSaveFailureCauses / sizeof *kSaveFailureCauses == static_cast<int>(SaveFailure::Other) + 1,
+              "a cause for every failure");
 const char kOutOfMemoryMessage[] =
     "メモリが足りないため、この検索を実行できませんでした。検索する語句を短くしてください。";
 
@@ -70,6 +86,12 @@ std::string Shown(const std::string& name) {
 }
 
 } // namespace
+
+std::string SaveFailureText(const SaveResult& result, const std::string& path) {
+    const std::string cause = kSaveFailureCauses[static_cast<int>(result.failure)];
+    return (result.failure == SaveFailure::Other ? Fill(cause.c_str(), std::to_string(result.error)) : cause) + "\n" +
+           kSettingsFileLabel + path;
+}
 
 std::string UnknownFavoriteMessage(const std::string& name, const std::vector<std::string>& stored) {
     std::string message = name.empty() ? std::string(kFavoriteNameMissingMessage) : Fill(kFavoriteUnknownMessage, Shown(name));
@@ -120,9 +142,9 @@ void TellIfSettingsInMemoryOnly(SearchSession& session) {
     }
 }
 
-void TellSettingsNotSaved(SearchSession& session) {
+void TellSettingsNotSaved(SearchSession& session, const SaveResult& result) {
     if (!session.toldSettingsNotSaved && session.settings) {
         session.toldSettingsNotSaved = true;
-        ShowMessage(std::string(kSettingsNotSavedMessage) + "\n" + session.settings->Path());
+        ShowMessage(std::string(kSettingsNotSavedMessage) + "\n" + SaveFailureText(result, session.settings->Path()));
     }
 }

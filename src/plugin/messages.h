@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+struct SaveResult;
 struct SearchSession;
 
 extern const char kNotInMailClientMessage[];
@@ -25,6 +26,9 @@ extern const char kOutOfMemoryMessage[];
 // are left out: the received, the sent and the user's own.
 extern const char kAllAccountsFolders[];
 
+// Why a save failed and what to do about it, then the file's path.
+std::string SaveFailureText(const SaveResult& result, const std::string& path);
+
 // That no favourite is stored under `name` (empty: none given), and which
 // are: the first few, and how many more.
 std::string UnknownFavoriteMessage(const std::string& name, const std::vector<std::string>& stored);
@@ -41,5 +45,5 @@ void ShowHostProblem(const SearchSession& session);
 // folder for them.
 void TellIfSettingsInMemoryOnly(SearchSession& session);
 
-// Once per process: that a save of the history and the scope failed.
-void TellSettingsNotSaved(SearchSession& session);
+// Once per process: that a save of the history and the scope failed, and why.
+void TellSettingsNotSaved(SearchSession& session, const SaveResult& result);

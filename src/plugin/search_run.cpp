@@ -32,9 +32,12 @@ void KeepChoice(const SearchDialogChoice& choice) {
     const bool confirmed = choice.result == IDOK;
     if (confirmed)
         InsertQuery(g_session.history, choice.query);
-    if (g_session.settings &&
-        !SaveConfirmation(*g_session.settings, choice.scope, choice.includeAll, confirmed ? &g_session.history : nullptr))
-        TellSettingsNotSaved(g_session);
+    if (!g_session.settings)
+        return;
+    const SaveResult saved =
+        SaveConfirmation(*g_session.settings, choice.scope, choice.includeAll, confirmed ? &g_session.history : nullptr);
+    if (!saved)
+        TellSettingsNotSaved(g_session, saved);
 }
 
 void OpenHelpFile() {

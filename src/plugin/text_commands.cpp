@@ -44,12 +44,15 @@ QueryRequest RunFavoriteCommand(SearchSession& session, const std::string& query
     const std::string name = query.substr(nameStart, separator.at - nameStart);
     const std::string text = query.substr(separator.at + separator.length);
     const std::optional<std::string> value = text == kDeleteFavorite ? std::nullopt : std::optional<std::string>(text);
-    if (!CanStoreKeyName(name))
+    if (!CanStoreKeyName(name)) {
         ShowMessage(kBadFavoriteNameMessage);
-    else if (value && !CanStoreValue(text))
+    } else if (value && !CanStoreValue(text)) {
         ShowMessage(kFavoriteTooLongMessage);
-    else if (!session.settings || !StoreFavorite(*session.settings, name, value))
-        ShowMessage(std::string(kFavoriteNotSavedMessage) + "\n" + (session.settings ? session.settings->Path() : ""));
+    } else if (!session.settings) {
+        ShowMessage(kFavoriteNotSavedMessage);
+    } else if (const SaveResult saved = StoreFavorite(*session.settings, name, value); !saved) {
+        ShowMessage(std::string(kFavoriteNotSavedMessage) + "\n" + SaveFailureText(saved, session.settings->Path()));
+    }
     return {QueryRequest::Done, {}};
 }
 

@@ -5,194 +5,484 @@
 #include <algorithm>
 #include <cstddef>
 #include <deque>
+#include <optional>
 
 namespace {
 
-const std::string_view kLineEnd = "\r\n";
+const std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+const std::string_view kUtf16LeMark = "\xFF\xFE";
+const std::string_view kUtf16BeMark = "\xFE\xFF";
 
-bool IsWhiteSpace(char byte) {
-    return byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n' || byte == '\v' || byte == '\f';
-}
+// The code of every character that is not ASCII: only ASCII characters
+// shape the file.
+constexpr unsigned kNotAscii = 0x10000;
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsWhiteSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsWhiteSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-char AsciiLower(char byte) {
-    return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte;
-}
-
-// The line that starts at `at`, its line end included.
-std::string_view LineAt(std::string_view text, std::size_t at) {
-    const std::size_t end = text.find('\n', at);
-    return text.substr(at, end == std::string_view::npos ? std::string_view::npos : end + 1 - at);
-}
-
-bool EndsWithLineEnd(std::string_view line) {
-    return !line.empty() && line.back() == '\n';
-}
-
-// A section's header: a line that starts with "[" and has a "]" after it;
-// the name is what stands between the first and the last of them.
-std::optional<std::string_view> HeaderName(std::string_view line) {
-    std::size_t first = 0;
-    while (first < line.size() && IsWhiteSpace(line[first]))
-        ++first;
-    if (first == line.size() || line[first] != '[')
-        return std::nullopt;
-    const std::string_view content = Trim(line.substr(first));
-    const std::size_t close = content.rfind(']');
-    if (close == std::string_view::npos)
-        return std::nullopt;
-    return Trim(content.substr(1, close - 1));
-}
-
-// A key's line: its name is what stands before the first "=" (all of it,
-// without one).
-std::string_view KeyName(std::string_view line) {
-    const std::string_view content = Trim(line);
-    return Trim(content.substr(0, content.find('=')));
-}
-
-bool IsBlank(std::string_view line) {
-    return Trim(line).empty();
-}
-
-// The lines of one section, header first, being changed; new texts are
-// kept in the edit.
-struct SectionLines {
-    ProfileEdit& edit;
-    std::vector<std::string_view> lines;
-
-    std::string_view Write(std::string text) {
-        edit.changed = true;
-        edit.written.push_back(std::move(text));
-        return edit.written.back();
-    }
-
-    void Apply(const ProfileChange& change) {
-        std::size_t found = 0;
-        for (std::size_t i = 1; i < lines.size() && !found; ++i) {
-            if (SameProfileName(KeyName(lines[i]), change.key))
-                found = i;
-        }
-        if (!change.value) {
-            if (found) {
-                edit.changed = true;
-                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(found));
-            }
-            return;
-        }
-        // A changed key keeps the name as the file spells it.
-        const std::string_view name = found ? KeyName(lines[found]) : std::string_view(change.key);
-        std::string line = std::string(name) + "=" + *change.value + std::string(kLineEnd);
-        if (found) {
-            if (lines[found] != line)
-                lines[found] = Write(std::move(line));
-            return;
-        }
-        std::size_t last = lines.size() - 1;
-        while (last > 0 && IsBlank(lines[last]))
-            --last;
-        if (!EndsWithLineEnd(lines[last]))
-            lines[last] = Write(std::string(lines[last]) + std::string(kLineEnd));
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last + 1), Write(std::move(line)));
-    }
+struct Character {
+    unsigned code;
+    std::size_t length; // in bytes
 };
 
-// Adds a piece, joined to the one before where it follows it in memory (the
-// old text's unchanged lines come back together).
-void AddPiece(ProfileEdit& edit, std::string_view piece) {
-    if (piece.empty())
-        return;
-    if (!edit.pieces.empty() && edit.pieces.back().data() + edit.pieces.back().size() == piece.data())
-        edit.pieces.back() = std::string_view(edit.pieces.back().data(), edit.pieces.back().size() + piece.size());
-    else
-        edit.pieces.push_back(piece);
+bool IsUtf16(ProfileEncoding encoding) {
+    return encoding == ProfileEncoding::Utf16Le || encoding == ProfileEncoding::Utf16Be;
 }
 
-// The changes to one section, in order, and where it stands in the text.
+// The character at `at` as the reader takes it.
+Character CharacterAt(std::string_view text, std::size_t at, ProfileEncoding encoding) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const auto ascii = [](unsigned code) { return code < 0x80 ? code : kNotAscii; };
+    switch (encoding) {
+    case ProfileEncoding::Ansi:
+        // A lead byte takes the next byte, whatever it is.
+        if (IsShiftJisLeadByte(byte(at)) && at + 1 < text.size())
+            return {kNotAscii, 2};
+        return {ascii(byte(at)), 1};
+    case ProfileEncoding::Utf8:
+        // No byte of a longer sequence is ASCII.
+        return {ascii(byte(at)), 1};
+    case ProfileEncoding::Utf16Le:
+        // A last byte without its pair reads as a unit of its own.
+        if (at + 1 >= text.size())
+            return {ascii(byte(at)), 1};
+        return {ascii(byte(at) | byte(at + 1) << 8), 2};
+    case ProfileEncoding::Utf16Be:
+        if (at + 1 >= text.size())
+            return {kNotAscii, 1};
+        return {ascii(byte(at) << 8 | byte(at + 1)), 2};
+    }
+    return {kNotAscii, 1};
+}
+
+bool IsLineBreak(unsigned code) {
+    return code == '\r' || code == '\n';
+}
+
+unsigned AsciiLower(unsigned code) {
+    return code >= 'A' && code <= 'Z' ? code - 'A' + 'a' : code;
+}
+
+// ASCII text as it stands in a file of the encoding.
+std::string Encoded(std::string_view ascii, ProfileEncoding encoding) {
+    if (!IsUtf16(encoding))
+        return std::string(ascii);
+    std::string encoded;
+    for (const char byte : ascii) {
+        encoded += encoding == ProfileEncoding::Utf16Le ? byte : '\0';
+        encoded += encoding == ProfileEncoding::Utf16Le ? '\0' : byte;
+    }
+    return encoded;
+}
+
+std::size_t MarkLength(ProfileEncoding encoding) {
+    switch (encoding) {
+    case ProfileEncoding::Utf8:
+        return kUtf8Mark.size();
+    case ProfileEncoding::Utf16Le:
+    case ProfileEncoding::Utf16Be:
+        return kUtf16LeMark.size();
+    case ProfileEncoding::Ansi:
+        break;
+    }
+    return 0;
+}
+
+// What the reader makes of one line (its characters, without the line end).
+struct LineShape {
+    bool blank = true;
+    bool header = false;
+    std::string_view name; // the section's, or the key's
+    bool hasValue = false; // a key's line with "="
+    std::string_view value;
+};
+
+LineShape ShapeOf(std::string_view line, ProfileEncoding encoding) {
+    LineShape shape;
+    std::size_t first = std::string_view::npos;
+    std::size_t nonSpaceEnd = 0; // the end of the last character that is not white space
+    std::size_t equals = std::string_view::npos, nameEnd = 0, valueStart = std::string_view::npos;
+    std::size_t close = std::string_view::npos, innerEnd = 0;
+    for (std::size_t at = 0; at < line.size();) {
+        const Character c = CharacterAt(line, at, encoding);
+        if (IsLineBreak(c.code))
+            break;
+        if (!IsReaderWhiteSpace(c.code)) {
+            if (first == std::string_view::npos)
+                first = at;
+            if (equals != std::string_view::npos && valueStart == std::string_view::npos)
+                valueStart = at;
+            if (c.code == '=' && equals == std::string_view::npos) {
+                equals = at;
+                nameEnd = nonSpaceEnd;
+            }
+            if (c.code == ']') {
+                close = at;
+                innerEnd = nonSpaceEnd;
+            }
+            nonSpaceEnd = at + c.length;
+        }
+        at += c.length;
+    }
+    if (first == std::string_view::npos)
+        return shape;
+    shape.blank = false;
+    const std::size_t unit = IsUtf16(encoding) ? 2 : 1;
+    if (CharacterAt(line, first, encoding).code == '[' && close != std::string_view::npos && close > first) {
+        shape.header = true;
+        std::size_t innerStart = first + unit;
+        while (innerStart < innerEnd && IsReaderWhiteSpace(CharacterAt(line, innerStart, encoding).code))
+            innerStart += unit;
+        shape.name = line.substr(innerStart, std::max(innerStart, innerEnd) - innerStart);
+        return shape;
+    }
+    if (equals == std::string_view::npos) {
+        shape.name = line.substr(first, nonSpaceEnd - first);
+        return shape;
+    }
+    shape.name = line.substr(first, std::max(first, nameEnd) - first);
+    shape.hasValue = true;
+    if (valueStart != std::string_view::npos)
+        shape.value = line.substr(valueStart, nonSpaceEnd - valueStart);
+    return shape;
+}
+
+// The name of the key on a line that is no header: what ShapeOf gives,
+// read only as far as the "=". Nothing for a blank line.
+std::optional<std::string_view> KeyNameOf(std::string_view line, ProfileEncoding encoding) {
+    std::size_t first = std::string_view::npos;
+    std::size_t nonSpaceEnd = 0;
+    for (std::size_t at = 0; at < line.size();) {
+        const Character c = CharacterAt(line, at, encoding);
+        if (IsLineBreak(c.code) || c.code == '=') {
+            if (first == std::string_view::npos && c.code == '=')
+                first = nonSpaceEnd = at;
+            break;
+        }
+        if (!IsReaderWhiteSpace(c.code)) {
+            if (first == std::string_view::npos)
+                first = at;
+            nonSpaceEnd = at + c.length;
+        }
+        at += c.length;
+    }
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    return line.substr(first, nonSpaceEnd - first);
+}
+
+// The line that starts at `at`: its characters and one line end after them
+// (CR LF, CR or LF), so that a run of line ends gives blank lines of their
+// own. Every line of the file is cut so: the byte loops are kept tight.
+std::string_view LineAt(std::string_view text, std::size_t at, ProfileEncoding encoding) {
+    const unsigned char* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    std::size_t end = at;
+    if (IsUtf16(encoding)) {
+        const std::size_t low = encoding == ProfileEncoding::Utf16Le ? 0 : 1;
+        for (; end + 1 < size; end += 2) {
+            if (bytes[end + 1 - low] == 0 && (bytes[end + low] == '\r' || bytes[end + low] == '\n'))
+                break;
+        }
+        if (end + 1 >= size)
+            return text.substr(at); // the end, or a last byte without its pair
+        end += 2;
+        if (bytes[end - 2 + low] == '\r' && end + 1 < size && bytes[end + 1 - low] == 0 && bytes[end + low] == '\n')
+            end += 2;
+        return text.substr(at, end - at);
+    }
+    const bool ansi = encoding == ProfileEncoding::Ansi;
+    for (; end < size; ++end) {
+        const unsigned char byte = bytes[end];
+        if (byte == '\r' || byte == '\n')
+            break;
+        // A lead byte takes the next byte, whatever it is.
+        if (ansi && byte >= 0x81 && IsShiftJisLeadByte(byte) && end + 1 < size)
+            ++end;
+    }
+    if (end == size)
+        return text.substr(at);
+    ++end;
+    if (bytes[end - 1] == '\r' && end < size && bytes[end] == '\n')
+        ++end;
+    return text.substr(at, end - at);
+}
+
+// Whether a line may be a section's header: its first character that is not
+// white space is "[". Most lines are not, and are told so at once.
+bool MayBeHeader(std::string_view line, ProfileEncoding encoding) {
+    for (std::size_t at = 0; at < line.size();) {
+        const Character c = CharacterAt(line, at, encoding);
+        if (!IsReaderWhiteSpace(c.code))
+            return c.code == '[';
+        at += c.length;
+    }
+    return false;
+}
+
+// The line end of a whole line (empty for the file's last line, without
+// one), to keep when the line is written anew. Read from the front: in the
+// ANSI code page a CR or LF byte may belong to the character before it.
+std::string_view LineEndOf(std::string_view line, ProfileEncoding encoding) {
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const Character c = CharacterAt(line, at, encoding);
+        if (IsLineBreak(c.code))
+            return line.substr(at);
+        at += c.length;
+    }
+    return {};
+}
+
+// The line end a new line needs after a whole line: none when it has one.
+// A last byte of UTF-16 without its pair is made a whole unit first, as the
+// reader took it.
+std::string LineEndAfter(std::string_view line, ProfileEncoding encoding) {
+    if (line.empty() || !LineEndOf(line, encoding).empty())
+        return "";
+    const std::string pad = IsUtf16(encoding) && line.size() % 2 ? std::string(1, '\0') : std::string();
+    return pad + Encoded("\r\n", encoding);
+}
+
+struct Span {
+    std::size_t start;
+    std::size_t end;
+};
+
+// One section of the file, or a new one, cut into lines (header first) once
+// a change looks into it.
+struct SectionText {
+    Span span{0, 0};
+    const ProfileChange* madeBy = nullptr; // for a new section: the change that made it
+    std::vector<std::string_view> lines;
+};
+
+// The changes to sections of one name, in order, and the sections of that
+// name in the file, in order.
 struct SectionChanges {
     std::string_view name;
     std::vector<const ProfileChange*> changes;
-    std::size_t start = std::string_view::npos; // npos: not in the text
-    std::size_t end = std::string_view::npos;
+    std::vector<Span> spans;
 };
 
-std::vector<SectionChanges> GroupBySection(const std::vector<ProfileChange>& changes) {
-    std::vector<SectionChanges> sections;
-    for (const ProfileChange& change : changes) {
-        SectionChanges* section = nullptr;
-        for (SectionChanges& known : sections) {
-            if (SameProfileName(known.name, change.section))
-                section = &known;
-        }
-        if (!section) {
-            sections.push_back({change.section, {}});
-            section = &sections.back();
-        }
-        section->changes.push_back(&change);
-    }
-    return sections;
-}
+class Editor {
+public:
+    Editor(std::string_view text, ProfileEncoding encoding, SameNameFunction sameName)
+        : text_(text), encoding_(encoding), sameName_(sameName) {}
 
-// Finds where each section stands: the first header of its name, up to the
-// next header or the end.
-void LocateSections(std::string_view text, std::vector<SectionChanges>& sections) {
-    SectionChanges* open = nullptr;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::string_view line = LineAt(text, at);
-        if (const std::optional<std::string_view> name = HeaderName(line)) {
-            if (open)
-                open->end = at;
-            open = nullptr;
-            for (SectionChanges& section : sections) {
-                if (section.start == std::string_view::npos && SameProfileName(section.name, *name)) {
-                    section.start = at;
-                    open = &section;
-                    break;
+    ProfileEdit Edit(const std::vector<ProfileChange>& changes) {
+        std::vector<SectionChanges> groups = GroupBySection(changes);
+        LocateSections(groups);
+        for (SectionChanges& group : groups) {
+            std::vector<SectionText*> sections;
+            for (const Span& span : group.spans)
+                sections.push_back(&Cut(span));
+            for (const ProfileChange* change : group.changes)
+                Apply(*change, sections);
+        }
+        Assemble();
+        return std::move(edit_);
+    }
+
+private:
+    std::string_view Write(std::string text) {
+        edit_.changed = true;
+        edit_.written.push_back(std::move(text));
+        return edit_.written.back();
+    }
+
+    std::vector<SectionChanges> GroupBySection(const std::vector<ProfileChange>& changes) const {
+        std::vector<SectionChanges> groups;
+        for (const ProfileChange& change : changes) {
+            SectionChanges* group = nullptr;
+            for (SectionChanges& known : groups) {
+                if (!group && sameName_(known.name, change.section, encoding_))
+                    group = &known;
+            }
+            if (!group) {
+                groups.push_back({change.section, {}, {}});
+                group = &groups.back();
+            }
+            group->changes.push_back(&change);
+        }
+        return groups;
+    }
+
+    // Where every section of each name stands: from its header to the next
+    // header or the end.
+    void LocateSections(std::vector<SectionChanges>& groups) {
+        Span* open = nullptr;
+        for (std::size_t at = MarkLength(encoding_); at < text_.size();) {
+            const std::string_view line = LineAt(text_, at, encoding_);
+            lastLine_ = line;
+            const LineShape shape = MayBeHeader(line, encoding_) ? ShapeOf(line, encoding_) : LineShape();
+            if (shape.header) {
+                if (open)
+                    open->end = at;
+                open = nullptr;
+                for (SectionChanges& group : groups) {
+                    if (sameName_(shape.name, group.name, encoding_)) {
+                        group.spans.push_back({at, text_.size()});
+                        open = &group.spans.back();
+                        break;
+                    }
                 }
             }
+            at += line.size();
         }
-        at += line.size();
     }
-    if (open)
-        open->end = text.size();
-}
 
-void SplitLines(std::string_view text, std::vector<std::string_view>& lines) {
-    for (std::size_t at = 0; at < text.size();) {
-        lines.push_back(LineAt(text, at));
-        at += lines.back().size();
+    SectionText& Cut(const Span& span) {
+        sections_.push_back({span, nullptr, {}});
+        SectionText& section = sections_.back();
+        for (std::size_t at = span.start; at < span.end;) {
+            section.lines.push_back(LineAt(text_.substr(0, span.end), at, encoding_));
+            at += section.lines.back().size();
+        }
+        return section;
     }
-}
 
-void AddLines(ProfileEdit& edit, const SectionLines& section) {
-    for (const std::string_view line : section.lines)
-        AddPiece(edit, line);
-}
+    // The first line of a key of that name, or 0.
+    std::size_t FindKey(const SectionText& section, std::string_view key) const {
+        for (std::size_t i = 1; i < section.lines.size(); ++i) {
+            const std::optional<std::string_view> name = KeyNameOf(section.lines[i], encoding_);
+            if (name && sameName_(*name, key, encoding_))
+                return i;
+        }
+        return 0;
+    }
+
+    void Apply(const ProfileChange& change, std::vector<SectionText*>& sections) {
+        if (!change.value) {
+            for (SectionText* section : sections) {
+                if (const std::size_t found = FindKey(*section, change.key)) {
+                    edit_.changed = true;
+                    section->lines.erase(section->lines.begin() + static_cast<std::ptrdiff_t>(found));
+                    return;
+                }
+            }
+            return;
+        }
+        if (sections.empty()) {
+            // A section comes into being with its first key set, at the end.
+            sections_.push_back({{text_.size(), text_.size()}, &change, {}});
+            sections_.back().lines.push_back(Write(Encoded("[", encoding_) + change.section + Encoded("]", encoding_) +
+                                                   Encoded("\r\n", encoding_)));
+            sections.push_back(&sections_.back());
+        }
+        SectionText& section = *sections.front();
+        const std::string equals = Encoded("=", encoding_);
+        if (const std::size_t found = FindKey(section, change.key)) {
+            const std::string_view line = section.lines[found];
+            const LineShape shape = ShapeOf(line, encoding_);
+            if (shape.hasValue && shape.value == *change.value)
+                return;
+            // The name as the file spells it, and the line's own line end.
+            section.lines[found] = Write(std::string(shape.name) + equals + *change.value +
+                                         std::string(LineEndOf(line, encoding_)));
+            return;
+        }
+        std::size_t last = section.lines.size() - 1;
+        while (last > 0 && ShapeOf(section.lines[last], encoding_).blank)
+            --last;
+        if (const std::string lineEnd = LineEndAfter(section.lines[last], encoding_); !lineEnd.empty())
+            section.lines[last] = Write(std::string(section.lines[last]) + lineEnd);
+        section.lines.insert(section.lines.begin() + static_cast<std::ptrdiff_t>(last + 1),
+                             Write(change.key + equals + *change.value + Encoded("\r\n", encoding_)));
+    }
+
+    // Adds a piece, joined to the one before where it follows it in memory
+    // (the old text's unchanged lines come back together).
+    void AddPiece(std::string_view piece) {
+        if (piece.empty())
+            return;
+        std::vector<std::string_view>& pieces = edit_.pieces;
+        if (!pieces.empty() && pieces.back().data() + pieces.back().size() == piece.data())
+            pieces.back() = std::string_view(pieces.back().data(), pieces.back().size() + piece.size());
+        else
+            pieces.push_back(piece);
+    }
+
+    void AddLines(const SectionText& section) {
+        for (const std::string_view line : section.lines)
+            AddPiece(line);
+    }
+
+    // The sections of the file in the order they stand, new ones at the end
+    // in the order the changes made them.
+    void Assemble() {
+        std::vector<const SectionText*> old;
+        std::vector<const SectionText*> made;
+        for (const SectionText& section : sections_)
+            (section.madeBy ? made : old).push_back(&section);
+        std::sort(old.begin(), old.end(),
+                  [](const SectionText* a, const SectionText* b) { return a->span.start < b->span.start; });
+        std::sort(made.begin(), made.end(),
+                  [](const SectionText* a, const SectionText* b) { return a->madeBy < b->madeBy; });
+        std::size_t copied = 0;
+        for (const SectionText* section : old) {
+            AddPiece(text_.substr(copied, section->span.start - copied));
+            AddLines(*section);
+            copied = section->span.end;
+        }
+        AddPiece(text_.substr(copied));
+        // What new sections follow: the file's last line, or the last of
+        // the last section changed.
+        std::string_view last = lastLine_;
+        if (!old.empty() && old.back()->span.end == text_.size())
+            last = old.back()->lines.back();
+        for (const SectionText* section : made) {
+            if (const std::string lineEnd = LineEndAfter(last, encoding_); !lineEnd.empty())
+                AddPiece(Write(lineEnd));
+            AddLines(*section);
+            last = section->lines.back();
+        }
+    }
+
+    std::string_view text_;
+    ProfileEncoding encoding_;
+    SameNameFunction sameName_;
+    std::string_view lastLine_;        // of the file
+    std::deque<SectionText> sections_; // stable addresses
+    ProfileEdit edit_;
+};
 
 } // namespace
 
-bool SameProfileName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size();) {
-        if (ShiftJisCharLength(a.data(), i, a.size()) == 2) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1])
+bool IsReaderWhiteSpace(unsigned code) {
+    return code == ' ' || (code >= '\t' && code <= '\r') || code == 0x1A;
+}
+
+ProfileEncoding DetectProfileEncoding(std::string_view file) {
+    if (file.substr(0, kUtf8Mark.size()) == kUtf8Mark)
+        return ProfileEncoding::Utf8;
+    if (file.substr(0, kUtf16LeMark.size()) == kUtf16LeMark)
+        return ProfileEncoding::Utf16Le;
+    if (file.substr(0, kUtf16BeMark.size()) == kUtf16BeMark)
+        return ProfileEncoding::Utf16Be;
+    return ProfileEncoding::Ansi;
+}
+
+bool SameProfileName(std::string_view a, std::string_view b, ProfileEncoding encoding,
+                     SameCharacterFunction sameCharacter) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const Character x = CharacterAt(a, i, encoding);
+        const Character y = CharacterAt(b, j, encoding);
+        const std::string_view p = a.substr(i, x.length);
+        const std::string_view q = b.substr(j, y.length);
+        i += x.length;
+        j += y.length;
+        if (p == q)
+            continue;
+        if (x.code != kNotAscii && y.code != kNotAscii) {
+            if (AsciiLower(x.code) != AsciiLower(y.code))
                 return false;
-            i += 2;
-        } else {
-            if (AsciiLower(a[i]) != AsciiLower(b[i]))
-                return false;
-            ++i;
+            continue;
         }
+        // Nothing but ASCII reads as ASCII.
+        if (x.code != kNotAscii || y.code != kNotAscii || !sameCharacter || !sameCharacter(p, q))
+            return false;
     }
-    return true;
+    return i == a.size() && j == b.size();
 }
 
 std::string ProfileEdit::Joined() const {
@@ -202,70 +492,7 @@ std::string ProfileEdit::Joined() const {
     return text;
 }
 
-ProfileEdit EditProfile(std::string_view text, const std::vector<ProfileChange>& changes) {
-    std::vector<SectionChanges> sections = GroupBySection(changes);
-    LocateSections(text, sections);
-    // The sections found, in the order they stand, so that the text is
-    // gone through in order.
-    std::vector<SectionChanges*> found;
-    for (SectionChanges& section : sections) {
-        if (section.start != std::string_view::npos)
-            found.push_back(&section);
-    }
-    std::sort(found.begin(), found.end(),
-              [](const SectionChanges* a, const SectionChanges* b) { return a->start < b->start; });
-    ProfileEdit edit;
-    std::size_t copied = 0;
-    for (const SectionChanges* section : found) {
-        SectionLines lines{edit, {}};
-        SplitLines(text.substr(section->start, section->end - section->start), lines.lines);
-        for (const ProfileChange* change : section->changes)
-            lines.Apply(*change);
-        AddPiece(edit, text.substr(copied, section->start - copied));
-        AddLines(edit, lines);
-        copied = section->end;
-    }
-    AddPiece(edit, text.substr(copied));
-    // New sections at the end, in the order they were made.
-    bool lineEnded = edit.pieces.empty() || edit.pieces.back().back() == '\n';
-    for (const SectionChanges& section : sections) {
-        if (section.start != std::string_view::npos)
-            continue;
-        SectionLines lines{edit, {}};
-        for (const ProfileChange* change : section.changes) {
-            // A section comes into being with its first key set.
-            if (lines.lines.empty() && change->value)
-                lines.lines.push_back(lines.Write("[" + change->section + "]" + std::string(kLineEnd)));
-            if (!lines.lines.empty())
-                lines.Apply(*change);
-        }
-        if (lines.lines.empty())
-            continue;
-        if (!lineEnded)
-            AddPiece(edit, kLineEnd);
-        lineEnded = true;
-        AddLines(edit, lines);
-    }
-    return edit;
-}
-
-std::vector<std::string> ProfileKeysWithValues(std::string_view text, std::string_view section) {
-    std::vector<std::string> keys;
-    bool inSection = false;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::string_view line = LineAt(text, at);
-        at += line.size();
-        if (const std::optional<std::string_view> name = HeaderName(line)) {
-            if (inSection)
-                break; // only the first section of the name counts
-            inSection = SameProfileName(*name, section);
-            continue;
-        }
-        const std::string_view content = Trim(line);
-        const std::size_t equals = content.find('=');
-        if (inSection && !content.empty() && content.front() != ';' && equals != std::string_view::npos &&
-            !Trim(content.substr(equals + 1)).empty())
-            keys.emplace_back(KeyName(line));
-    }
-    return keys;
+ProfileEdit EditProfile(std::string_view file, ProfileEncoding encoding, const std::vector<ProfileChange>& changes,
+                        SameNameFunction sameName) {
+    return Editor(file, encoding, sameName).Edit(changes);
 }

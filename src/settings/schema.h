@@ -12,13 +12,12 @@
 #pragma once
 
 #include "settings/profile_text.h"
+#include "settings/settings_file.h"
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
-
-class SettingsFile;
 
 // Only the first 20 queries of the history are saved.
 constexpr std::size_t kSavedHistoryEntries = 20;
@@ -52,9 +51,9 @@ struct SavedState {
 
 SavedState LoadSavedState(const SettingsFile& settings);
 
-// Saves a confirmed dialog (ConfirmationChanges). False when the file keeps
-// what it held.
-bool SaveConfirmation(SettingsFile& settings, int scope, bool includeAll, const std::vector<std::string>* history);
+// Saves a confirmed dialog (ConfirmationChanges). A failure leaves the file
+// as it was.
+SaveResult SaveConfirmation(SettingsFile& settings, int scope, bool includeAll, const std::vector<std::string>* history);
 
 // Switches read each time the dialog opens or a query is run.
 bool CloseInputMethodOnOpen(const SettingsFile& settings);
@@ -67,6 +66,6 @@ std::optional<std::string> RecallFavorite(const SettingsFile& settings, const st
 // The names of the favourites stored, in the file's order.
 std::vector<std::string> FavoriteNames(const SettingsFile& settings);
 
-// Stores a favourite, or deletes it (no text). False when the file keeps
-// what it held.
-bool StoreFavorite(SettingsFile& settings, const std::string& name, const std::optional<std::string>& text);
+// Stores a favourite, or deletes it (no text). A failure leaves the file as
+// it was.
+SaveResult StoreFavorite(SettingsFile& settings, const std::string& name, const std::optional<std::string>& text);

@@ -24,7 +24,7 @@ SavedState LoadSavedState(const SettingsFile& settings) {
     return state;
 }
 
-bool SaveConfirmation(SettingsFile& settings, int scope, bool includeAll, const std::vector<std::string>* history) {
+SaveResult SaveConfirmation(SettingsFile& settings, int scope, bool includeAll, const std::vector<std::string>* history) {
     return settings.Save(ConfirmationChanges(scope, includeAll, history));
 }
 
@@ -44,6 +44,6 @@ std::optional<std::string> RecallFavorite(const SettingsFile& settings, const st
     return settings.ReadValue(kFavoriteSection, name.c_str());
 }
 
-bool StoreFavorite(SettingsFile& settings, const std::string& name, const std::optional<std::string>& text) {
+SaveResult StoreFavorite(SettingsFile& settings, const std::string& name, const std::optional<std::string>& text) {
     return settings.Save({{kFavoriteSection, name, text}});
 }

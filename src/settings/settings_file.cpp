@@ -5,14 +5,18 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 namespace {
 
 const DWORD kFirstReadBufferSize = 256;
-const char kTemporarySuffix[] = ".saving";
+const DWORD kFirstSectionBufferSize = 64 * 1024;
+const char kSettingsExtension[] = ".ini";
+const char kTemporaryExtension[] = ".new";
 
 // A reader that has the file open for a moment (another process loading its
 // settings) keeps it from being replaced: the swap is tried again meanwhile.
@@ -46,6 +50,113 @@ struct FileHandle {
     FileHandle& operator=(const FileHandle&) = delete;
 };
 
+SaveResult Failed(SaveFailure failure, DWORD error = 0) {
+    return {failure, error};
+}
+
+// What the system's error code says of why a save could not be made.
+SaveResult FailedWith(DWORD error) {
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+        return Failed(SaveFailure::AccessDenied, error);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+        return Failed(SaveFailure::InUse, error);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return Failed(SaveFailure::DiskFull, error);
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_BUFFER_OVERFLOW:
+        return Failed(SaveFailure::PathTooLong, error);
+    case ERROR_PATH_NOT_FOUND:
+        return Failed(SaveFailure::FolderMissing, error);
+    default:
+        return Failed(SaveFailure::Other, error);
+    }
+}
+
+DWORD LastErrorOr(DWORD otherwise) {
+    const DWORD error = GetLastError();
+    return error ? error : otherwise;
+}
+
+SaveResult FailedNow() {
+    return FailedWith(LastErrorOr(ERROR_GEN_FAILURE));
+}
+
+std::wstring Decoded(std::string_view text, UINT codePage) {
+    if (text.empty())
+        return std::wstring();
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    return wide;
+}
+
+// A text of ours (ANSI) as it stands in a file of the encoding.
+std::string InFileEncoding(const std::string& text, ProfileEncoding encoding) {
+    if (encoding == ProfileEncoding::Ansi)
+        return text;
+    const std::wstring wide = Decoded(text, CP_ACP);
+    std::string encoded;
+    if (encoding == ProfileEncoding::Utf8) {
+        const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                               nullptr, nullptr);
+        encoded.resize(static_cast<std::size_t>(std::max(length, 0)));
+        if (length > 0)
+            WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &encoded[0], length, nullptr,
+                                nullptr);
+        return encoded;
+    }
+    const bool littleEndian = encoding == ProfileEncoding::Utf16Le;
+    for (const wchar_t unit : wide) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>((unit >> 8) & 0xFF);
+        encoded += littleEndian ? low : high;
+        encoded += littleEndian ? high : low;
+    }
+    return encoded;
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
+}
+
+wchar_t AsciiLower(wchar_t unit) {
+    return unit >= L'A' && unit <= L'Z' ? static_cast<wchar_t>(unit - L'A' + L'a') : unit;
+}
+
+bool SameDecoded(std::string_view a, std::string_view b, UINT codePage) {
+    const std::wstring x = Decoded(a, codePage);
+    const std::wstring y = Decoded(b, codePage);
+    return x.size() == y.size() &&
+           std::equal(x.begin(), x.end(), y.begin(), [](wchar_t p, wchar_t q) { return AsciiLower(p) == AsciiLower(q); });
+}
+
+bool SameAnsiCharacter(std::string_view x, std::string_view y) {
+    return SameDecoded(x, y, CP_ACP);
+}
+
+// The reader compares names as the characters it decodes them to, ASCII
+// letters in either case: in the ANSI code page a character of one
+// extension reads as the same one of another, a stray lead byte as "・".
+bool SameNameToTheReader(std::string_view a, std::string_view b, ProfileEncoding encoding) {
+    switch (encoding) {
+    case ProfileEncoding::Ansi:
+        return SameProfileName(a, b, encoding, SameAnsiCharacter);
+    case ProfileEncoding::Utf8:
+        // A character is not told by its first byte here: the whole names.
+        return SameProfileName(a, b, encoding) || (!IsAscii(a) && !IsAscii(b) && SameDecoded(a, b, CP_UTF8));
+    case ProfileEncoding::Utf16Le:
+    case ProfileEncoding::Utf16Be:
+        break;
+    }
+    return SameProfileName(a, b, encoding);
+}
+
 // The file as it is now, mapped for reading rather than copied: a long-used
 // file of favourites runs to megabytes.
 class CurrentFile {
@@ -55,26 +166,28 @@ public:
     CurrentFile(const CurrentFile&) = delete;
     CurrentFile& operator=(const CurrentFile&) = delete;
 
-    // False when the file cannot be read: held open by another program, or
-    // too large. An absent file (or folder) reads as an empty text.
-    bool Open(const std::string& path) {
+    // Why the file cannot be read (held open by another program, too
+    // large), if it cannot. An absent file reads as an empty text; an
+    // absent folder too, for reading.
+    SaveResult Open(const std::string& path) {
         file_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file_ == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
-            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SaveResult() : FailedWith(error);
         }
         BY_HANDLE_FILE_INFORMATION information;
-        if (!GetFileInformationByHandle(file_, &information) || information.nFileSizeHigh != 0 ||
-            information.nFileSizeLow > static_cast<DWORD>(INT32_MAX))
-            return false;
+        if (!GetFileInformationByHandle(file_, &information))
+            return FailedNow();
+        if (information.nFileSizeHigh != 0 || information.nFileSizeLow > static_cast<DWORD>(INT32_MAX))
+            return FailedWith(ERROR_FILE_TOO_LARGE);
         attributes_ = information.dwFileAttributes;
         size_ = information.nFileSizeLow;
         if (size_ == 0)
-            return true; // nothing to map
+            return {}; // nothing to map
         mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
         view_ = mapping_ ? static_cast<const char*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0)) : nullptr;
-        return view_ != nullptr;
+        return view_ ? SaveResult() : FailedNow();
     }
 
     // A mapped file cannot be replaced: closed before the swap.
@@ -135,14 +248,29 @@ bool WritePieces(HANDLE file, const std::vector<std::string_view>& pieces) {
 }
 
 // The flushed copy takes the file's place in one step.
-bool SwapIn(const std::string& copy, const std::string& path) {
+SaveResult SwapIn(const std::string& copy, const std::string& path) {
     for (int attempt = 1;; ++attempt) {
         if (MoveFileExA(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
+            return {};
         const DWORD error = GetLastError();
         if (attempt == kSwapAttempts || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
-            return false;
+            return FailedWith(error);
         Sleep(kSwapRetryMs);
+    }
+}
+
+// The values of a section as the reader lists them ("key=value" lines,
+// each ending in a zero byte).
+std::string SectionLines(const char* section, const std::string& path) {
+    std::vector<char> buffer(kFirstSectionBufferSize);
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(buffer.size());
+        const DWORD copied = GetPrivateProfileSectionA(section, buffer.data(), size, path.c_str());
+        if (copied < size - 2)
+            return std::string(buffer.data(), copied);
+        if (size > MAXDWORD / 2)
+            return std::string();
+        buffer.assign(2 * static_cast<std::size_t>(size), '\0');
     }
 }
 
@@ -168,7 +296,16 @@ std::string SaveLockName(const std::string& path) {
 }
 
 std::string TemporaryPath(const std::string& path) {
-    return path + kTemporarySuffix;
+    const std::size_t extension = path.size() - std::min(path.size(), std::strlen(kSettingsExtension));
+    if (path.size() > std::strlen(kSettingsExtension) &&
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str() + extension, -1, kSettingsExtension, -1) ==
+            CSTR_EQUAL)
+        return path.substr(0, extension) + kTemporaryExtension;
+    // Any other name: its last character replaced.
+    std::string copy = path;
+    if (!copy.empty())
+        copy.back() = copy.back() == '~' ? '_' : '~';
+    return copy;
 }
 
 SettingsFile::SettingsFile(const char* path) : path_(path ? path : "") {}
@@ -213,23 +350,29 @@ std::vector<std::string> SettingsFile::KeysWithValues(const char* section) const
         }
         return keys;
     }
-    CurrentFile current;
-    if (current.Open(path_))
-        keys = ProfileKeysWithValues(current.Text(), section);
+    try {
+        const std::string lines = SectionLines(section, path_);
+        for (std::size_t at = 0; at < lines.size(); at = lines.find('\0', at) + 1) {
+            const std::string line = lines.c_str() + at;
+            const std::size_t equals = line.find('=');
+            if (equals != std::string::npos && equals > 0 && !AsRead(line.substr(equals + 1)).empty())
+                keys.push_back(line.substr(0, equals));
+        }
+    } catch (const std::bad_alloc&) {
+    }
     return keys;
 }
 
-bool SettingsFile::WriteValue(const char* section, const char* key, const char* value) {
+SaveResult SettingsFile::WriteValue(const char* section, const char* key, const char* value) {
     return Save({{section, key, value ? std::optional<std::string>(value) : std::nullopt}});
 }
 
-bool SettingsFile::Save(const std::vector<ProfileChange>& changes) {
+SaveResult SettingsFile::Save(const std::vector<ProfileChange>& changes) {
     for (const ProfileChange& change : changes) {
         // A line break in a section or key name cannot be stored at all.
-        if (HasLineBreak(change.section) || HasLineBreak(change.key))
-            return false;
-        if (change.value && !CanStoreValue(*change.value))
-            return false;
+        if (HasLineBreak(change.section) || HasLineBreak(change.key) ||
+            (change.value && !CanStoreValue(*change.value)))
+            return Failed(SaveFailure::CannotHold);
     }
     try {
         std::vector<ProfileChange> stored = changes;
@@ -244,18 +387,18 @@ bool SettingsFile::Save(const std::vector<ProfileChange>& changes) {
                 else if (memory_.count(change.section))
                     memory_[change.section].erase(change.key);
             }
-            return true;
+            return {};
         }
         if (!lock_)
             lock_ = CreateMutexA(nullptr, FALSE, SaveLockName(path_).c_str());
         if (!lock_)
-            return false;
+            return FailedNow();
         // A process that died during its save leaves the lock abandoned, and
         // the file whole: the save goes on.
         const DWORD turn = WaitForSingleObject(lock_, kSaveTurnWaitMs);
         if (turn != WAIT_OBJECT_0 && turn != WAIT_ABANDONED)
-            return false;
-        bool saved = false;
+            return Failed(SaveFailure::Busy);
+        SaveResult saved = FailedWith(ERROR_NOT_ENOUGH_MEMORY);
         try {
             saved = SaveInTurn(stored);
         } catch (...) {
@@ -264,45 +407,64 @@ bool SettingsFile::Save(const std::vector<ProfileChange>& changes) {
         ReleaseMutex(lock_);
         return saved;
     } catch (const std::bad_alloc&) {
-        return false;
+        return FailedWith(ERROR_NOT_ENOUGH_MEMORY);
     }
 }
 
 // The file is read afresh, changed, written whole to a copy beside it,
 // flushed, and swapped in. A copy left by a process that died during its
 // save is written over, never read.
-bool SettingsFile::SaveInTurn(const std::vector<ProfileChange>& changes) {
-    auto failsAt = [this](SaveStep step) { return hook_ && hook_(step) != 0; };
-    if (failsAt(SaveStep::Locked))
-        return false;
+SaveResult SettingsFile::SaveInTurn(const std::vector<ProfileChange>& changes) {
+    // The step's failure, if the test hook makes it fail there.
+    auto failsAt = [this](SaveStep step) { return hook_ ? static_cast<DWORD>(hook_(step)) : 0; };
+    if (const DWORD error = failsAt(SaveStep::Locked))
+        return FailedWith(error);
     CurrentFile current;
-    if (!current.Open(path_))
-        return false;
-    const ProfileEdit edit = EditProfile(current.Text(), changes);
+    if (const SaveResult opened = current.Open(path_); !opened)
+        return opened;
+    // The changes as they are to stand in the file: in its encoding.
+    const ProfileEncoding encoding = DetectProfileEncoding(current.Text());
+    std::vector<ProfileChange> encoded = changes;
+    for (ProfileChange& change : encoded) {
+        change.section = InFileEncoding(change.section, encoding);
+        change.key = InFileEncoding(change.key, encoding);
+        if (change.value)
+            change.value = InFileEncoding(*change.value, encoding);
+    }
+    const ProfileEdit edit = EditProfile(current.Text(), encoding, encoded, SameNameToTheReader);
     if (!edit.changed)
-        return true; // the file holds it already
+        return {}; // the file holds it already
     if (current.Exists() && (current.Attributes() & FILE_ATTRIBUTE_READONLY))
-        return false;
+        return Failed(SaveFailure::ReadOnly);
     const std::string copy = TemporaryPath(path_);
     SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(copy.c_str());
     const DWORD kept = current.Exists() ? current.Attributes() & kKeptAttributes : 0;
-    bool saved = false;
+    SaveResult saved;
     {
         const FileHandle file(CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                           kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.handle == INVALID_HANDLE_VALUE)
-            return false;
-        saved = !failsAt(SaveStep::TemporaryCreated) && WritePieces(file.handle, edit.pieces) &&
-                !failsAt(SaveStep::TemporaryWritten) && FlushFileBuffers(file.handle) &&
-                !failsAt(SaveStep::TemporaryFlushed);
+            return FailedNow();
+        DWORD error = failsAt(SaveStep::TemporaryCreated);
+        if (!error && !WritePieces(file.handle, edit.pieces))
+            error = LastErrorOr(ERROR_WRITE_FAULT);
+        if (!error)
+            error = failsAt(SaveStep::TemporaryWritten);
+        if (!error && !FlushFileBuffers(file.handle))
+            error = LastErrorOr(ERROR_WRITE_FAULT);
+        if (!error)
+            error = failsAt(SaveStep::TemporaryFlushed);
+        if (error)
+            saved = FailedWith(error);
     }
     current.Close();
-    saved = saved && SwapIn(copy, path_);
+    if (saved)
+        saved = SwapIn(copy, path_);
     if (!saved) {
         DeleteFileA(copy.c_str());
-        return false;
+        return saved;
     }
     failsAt(SaveStep::Swapped);
-    return true;
+    return {};
 }

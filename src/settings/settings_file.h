@@ -27,8 +27,31 @@ constexpr unsigned long kSaveTurnWaitMs = 2000;
 // The name of the lock that saves to the file at `path` take turns with.
 std::string SaveLockName(const std::string& path);
 
-// The copy a save writes before it swaps it in.
+// The copy a save writes before it swaps it in: beside the file, under a
+// name no longer than the file's own ("VelmoroMailSearch.new" for
+// "VelmoroMailSearch.ini"), so that a file whose path is as long as the
+// system allows is saved like any other.
 std::string TemporaryPath(const std::string& path);
+
+// Why a save left the file as it was.
+enum class SaveFailure {
+    None,
+    CannotHold,   // a name with a line break, or a value too long to come back whole
+    ReadOnly,     // the file is read-only
+    AccessDenied, // the folder, or the file, may not be written
+    InUse,        // another program holds the file
+    Busy,         // another process's save did not end in time
+    DiskFull,
+    PathTooLong,
+    FolderMissing,
+    Other, // any other error of the system's, in `error`
+};
+
+struct SaveResult {
+    SaveFailure failure = SaveFailure::None;
+    unsigned long error = 0; // the system's error code, where it gave one
+    explicit operator bool() const { return failure == SaveFailure::None; }
+};
 
 class SettingsFile {
 public:
@@ -44,20 +67,19 @@ public:
     // the file) is absent. Nothing only when memory runs out.
     std::optional<std::string> ReadValue(const char* section, const char* key) const;
 
-    // The keys of the section that have a value, in the file's order.
+    // The keys of the section that have a value, in the file's order, as the
+    // reader lists them.
     std::vector<std::string> KeysWithValues(const char* section) const;
 
     // Makes every change in one save, or none of them: each value is stored
     // so that ReadValue gives it back unchanged (line breaks become spaces);
-    // no value deletes the key. False when nothing was written: the file
-    // could not be read or written, or is read-only, or another process's
-    // save did not end in time, or a value is too long to come back whole,
-    // or a section or key name has a line break. The file then keeps what it
-    // held.
-    bool Save(const std::vector<ProfileChange>& changes);
+    // no value deletes the key. The file keeps its encoding (ANSI, UTF-8 or
+    // UTF-16 with a mark). A failure says why nothing was written; the file
+    // then keeps what it held.
+    SaveResult Save(const std::vector<ProfileChange>& changes);
 
     // One change, saved on its own.
-    bool WriteValue(const char* section, const char* key, const char* value);
+    SaveResult WriteValue(const char* section, const char* key, const char* value);
 
     // Empty when the settings are in memory only.
     const std::string& Path() const { return path_; }
@@ -65,7 +87,7 @@ public:
     void SetSaveStepHook(SaveStepHook hook) { hook_ = hook; }
 
 private:
-    bool SaveInTurn(const std::vector<ProfileChange>& changes);
+    SaveResult SaveInTurn(const std::vector<ProfileChange>& changes);
 
     std::string path_;
     void* lock_ = nullptr; // made at the first save

@@ -1,5 +1,7 @@
 #include "settings/stored_value.h"
 
+#include "settings/profile_text.h"
+
 namespace {
 
 bool IsLineBreak(char byte) {
@@ -26,7 +28,7 @@ bool ReaderWouldAlter(const char* value, std::size_t length) {
 } // namespace
 
 bool IsTrimmedByReader(char byte) {
-    return byte == ' ' || byte == '\t' || byte == '\v' || byte == '\f';
+    return IsReaderWhiteSpace(static_cast<unsigned char>(byte));
 }
 
 std::string ValueAsStored(const char* value) {

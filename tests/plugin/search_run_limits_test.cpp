@@ -161,6 +161,7 @@ struct Obstacle {
     const char* name;
     std::function<std::function<void()>(const std::string& iniPath)> put; // returns the removal
     SaveStepHook hook;
+    const wchar_t* cause; // what the message says of it
 };
 
 // Another process's save that never ends: it holds the lock.
@@ -198,17 +199,18 @@ TEST_F(SearchRunLimitsTest, ASaveThatFailsIsToldOnceAndTheRunGoesOn) {
              SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
              return std::function<void()>([=] { SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL); });
          },
-         nullptr},
+         nullptr, L"読み取り専用"},
         {"file held open",
          [](const std::string& path) {
              const HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
              return std::function<void()>([=] { CloseHandle(held); });
          },
-         nullptr},
-        {"another save never ends", HoldTheSaveLock, nullptr},
+         nullptr, L"ほかのプログラムが設定ファイルを開いています"},
+        {"another save never ends", HoldTheSaveLock, nullptr, L"保存が終わりませんでした"},
         {"the folder refuses new files", [](const std::string&) { return std::function<void()>([] {}); },
-         FolderRefusesNewFiles},
-        {"the disk is full", [](const std::string&) { return std::function<void()>([] {}); }, DiskIsFull},
+         FolderRefusesNewFiles, L"書き込む権限がありません"},
+        {"the disk is full", [](const std::string&) { return std::function<void()>([] {}); }, DiskIsFull,
+         L"ディスクの空きが足りません"},
     };
     for (const Obstacle& obstacle : obstacles) {
         WriteWholeFile(iniPath, content);
@@ -223,6 +225,7 @@ TEST_F(SearchRunLimitsTest, ASaveThatFailsIsToldOnceAndTheRunGoesOn) {
         remove();
         ASSERT_EQ(told.size(), 1u) << obstacle.name;
         EXPECT_NE(told[0].find(iniPath), std::string::npos) << obstacle.name;
+        EXPECT_NE(Wide(told[0]).find(obstacle.cause), std::wstring::npos) << obstacle.name;
         EXPECT_EQ(ReadWholeFile(iniPath), content) << obstacle.name;
         EXPECT_EQ(ReadWholeFile(TemporaryPath(iniPath)), std::nullopt) << obstacle.name;
         EXPECT_EQ(g_session.history, (QueryHistory{"second", "first", "old"})) << obstacle.name;

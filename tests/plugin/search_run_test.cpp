@@ -27,13 +27,6 @@ const std::string kAllFolders = "\x8e\xf3\x90\x4d+\x91\x97\x90\x4d\x8d\xcf\x82\x
 const std::string kCurrentFolder = "\x8e\xf3\x90\x4d";
 const std::string kAccount = "user@example.jp";
 
-// A message's Shift_JIS text, to compare with the text as written here.
-std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(932, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
-    return wide;
-}
-
 std::string Join(const Lines& lines) {
     std::string text;
     for (const std::string& line : lines)
@@ -657,6 +650,90 @@ TEST_F(SearchRunTest, AQueryTooLongToSaveLeavesTheHistoryInOrder) {
                   PressKey(dialog, VK_ESCAPE);
               });
     EXPECT_EQ(items, (Lines{"old0", "old1", "old2"}));
+}
+
+// The file in an encoding the reader knows by its mark.
+std::string WithMark(const std::string& ansi, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const wchar_t unit : Wide(ansi)) {
+        bytes += static_cast<char>(bigEndian ? unit >> 8 : unit & 0xFF);
+        bytes += static_cast<char>(bigEndian ? unit & 0xFF : unit >> 8);
+    }
+    return bytes;
+}
+
+// Files as users' editors leave them, and a folder as deep as the system
+// allows: a confirmation and a favourite are read back as they were meant,
+// by this process and the next, and the lines not changed stay.
+TEST_F(SearchRunTest, SavesReadBackFromFilesAsEditorsLeaveThem) {
+    struct Case {
+        const char* name;
+        std::string before;
+        std::size_t pathLength; // of the settings file; 0: as it is
+        std::string kept;        // the key in [Config] that must keep the value 1
+    };
+    const std::string plain = "[Config]\r\nradio=2\r\n[History]\r\nhistory0=old\r\n";
+    const Case cases[] = {
+        {"saved as Unicode", WithMark(plain, false), 0, ""},
+        {"saved as Unicode, big-endian", WithMark(plain, true), 0, ""},
+        {"saved as UTF-8 with a mark", "\xEF\xBB\xBF" + plain, 0, ""},
+        {"lone CRs", "[Config]\rradio=2\r[History]\rhistory0=old\r", 0, ""},
+        {"a stray CR in the line changed", "[Config]\r\nradio=2\rfullwidthspace=1\r\n[History]\r\nhistory0=old\r\n", 0,
+         "fullwidthspace"},
+        {"a comment whose last byte is ]", "[Config] ;\x83\x5d\r\nradio=2\r\nmine=1\r\n[History]\r\nhistory0=old\r\n", 0,
+         "mine"},
+        {"a path of MAX_PATH - 1 characters", plain, MAX_PATH - 1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.pathLength) {
+            const std::string deep = MakeDeepFolder(folder_, c.pathLength - std::strlen("\\VelmoroMailSearch.ini"));
+            SetEditorMacroPath(deep.c_str());
+            iniPath_ = deep + "\\VelmoroMailSearch.ini";
+        }
+        WriteWholeFile(iniPath_, c.before);
+        ASSERT_NO_FATAL_FAILURE(Load());
+        Search("", {"new", 1003});
+        Search("", {"fav:f from:x", 1003});
+        Search("", {"fav:f", 1003});
+        EXPECT_EQ(Join(HandOver()), Hands("(\"x\",target=from),subfolder=0,hilight=1", kAccount, kAllFolders));
+        EXPECT_EQ(Setting("Config", "radio"), "3");
+        EXPECT_EQ(Setting("History", "history2"), "new");
+        EXPECT_EQ(Setting("History", "history3"), "old");
+        if (!c.kept.empty()) {
+            EXPECT_EQ(Setting("Config", c.kept.c_str()), "1");
+        }
+        const std::string after = ExistingFileText(iniPath_);
+        EXPECT_EQ(after.substr(0, 2), c.before.substr(0, 2)) << "the mark";
+        EXPECT_EQ(after.find("[Config]", after.find("[Config]") + 1), std::string::npos) << "a second [Config]";
+        Unload();
+        ASSERT_NO_FATAL_FAILURE(Load());
+        Lines items;
+        bool scopeKept = false;
+        DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
+                    [&](HWND dialog) {
+                        items = ListItems(dialog);
+                        scopeKept = IsChecked(dialog, 1003);
+                        PressKey(dialog, VK_ESCAPE);
+                    });
+        EXPECT_EQ(items, (Lines{"fav:f", "fav:f from:x", "new", "old"}));
+        EXPECT_TRUE(scopeKept);
+        Unload();
+        iniPath_ = folder_ + "\\VelmoroMailSearch.ini";
+        SetEditorMacroPath(folder_.c_str());
+    }
+}
+
+// A settings file deeper than the system allows cannot be written, and the
+// message says so; the search goes on.
+TEST_F(SearchRunTest, ASettingsPathTooLongIsToldAsSuch) {
+    const std::string deep = MakeDeepFolder(folder_, MAX_PATH + 1 - std::strlen("\\VelmoroMailSearch.ini"));
+    SetEditorMacroPath(deep.c_str());
+    ASSERT_NO_FATAL_FAILURE(Load());
+    const Lines told = Search("", {"w", 1001}, 1);
+    EXPECT_EQ(HandOver().size(), 3u);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(Wide(told[0]).find(L"パスが長すぎます"), std::wstring::npos);
 }
 
 // Sixteen megabytes typed, or pasted by a macro, fit a 32-bit host: they are

@@ -54,9 +54,9 @@ int main(int argc, char** argv) {
         bool saved = true;
         for (int round = 0; round < std::atoi(argv[4]); ++round) {
             const std::string query = name + "_" + std::to_string(round);
-            saved &= StoreFavorite(settings, query, "from:" + query);
+            saved &= static_cast<bool>(StoreFavorite(settings, query, "from:" + query));
             history.insert(history.begin(), query);
-            saved &= SaveConfirmation(settings, 1002, false, &history);
+            saved &= static_cast<bool>(SaveConfirmation(settings, 1002, false, &history));
         }
         return saved ? 0 : 1;
     }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -16,6 +17,13 @@ void SetOrDelete(HKEY root, const char* key, const char* name, const char* folde
 }
 
 } // namespace
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                                             static_cast<int>(wide.size()))));
+    return wide;
+}
 
 std::string MakeScratchFolder(const char* name) {
     char temp[MAX_PATH];
@@ -37,6 +45,20 @@ std::string MakeScratchFolder(const char* name) {
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
+    return folder;
+}
+
+std::string MakeDeepFolder(const std::string& base, std::size_t length) {
+    std::string folder = base;
+    while (folder.size() + 1 < length) {
+        std::size_t part = std::min<std::size_t>(40, length - folder.size() - 1);
+        if (length - folder.size() - 1 - part == 1)
+            --part; // no room would be left for a folder of one character
+        folder += "\\" + std::string(part, 'd');
+        if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            ADD_FAILURE() << "cannot make " << folder;
+    }
+    EXPECT_EQ(folder.size(), length);
     return folder;
 }
 

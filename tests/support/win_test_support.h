@@ -12,6 +12,10 @@
 // backslash.
 std::string MakeScratchFolder(const char* name);
 
+// A folder below `base`, made folder by folder, whose path is `length`
+// characters long.
+std::string MakeDeepFolder(const std::string& base, std::size_t length);
+
 // The folder of the running test program, without a trailing backslash.
 std::string ProgramFolder();
 
@@ -31,6 +35,10 @@ void DeleteRegistryValue(HKEY root, const char* key, const char* name);
 void SetEditorInstallLocation(const char* folder);
 void SetEditorMacroPath(const char* folder);
 void SetMailClientFolder(const char* folder);
+
+// A Shift_JIS text (a message's, say) as UTF-16, to compare with a text as
+// written here.
+std::wstring Wide(const std::string& text);
 
 // A module's export, by name, as the function it is; null when it has none.
 template <typename Function>
