@@ -1,12 +1,16 @@
-// The list of past queries, newest first. Unbounded in memory; the settings
-// file keeps its first positions. Portable.
+// The list of past queries, newest first, each query once. Portable.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 using QueryHistory = std::vector<std::string>;
 
-// Puts a confirmed query at the front and blanks every later entry equal to an
-// earlier one; blanked entries keep their positions.
-void InsertQuery(QueryHistory& history, const std::string& query);
+// Puts a confirmed query at the front, taking it from where it stood if it
+// was there already, and keeps the newest `kept` entries.
+void InsertQuery(QueryHistory& history, const std::string& query, std::size_t kept);
+
+// Each query once, at its first place, and no empty entries: a file written
+// by an earlier version may hold a query twice.
+void KeepFirstOfEach(QueryHistory& history);

@@ -17,6 +17,8 @@ namespace {
 struct DialogContext {
     const SearchDialogState& state;
     SearchDialogChoice& choice;
+    WNDPROC editProcedure = nullptr; // the query field's own
+    std::string textBeforeList;      // the field's text when the list dropped down
 };
 
 DialogContext& ContextOf(HWND dialog) {
@@ -62,6 +64,52 @@ void SizeHistoryList(HWND queryBox, std::size_t entries) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthA(window);
+    if (length <= 0)
+        return std::string();
+    // The length may count more than there is (double-byte text): keep what
+    // was copied.
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, &text[0], length + 1)));
+    return text;
+}
+
+// Delete (or Shift+Delete) on the highlighted entry of the dropped list
+// removes it, as the address bars of browsers and the system's own lists
+// do; the field gets back what it held before the entry was highlighted.
+bool RemoveHighlightedEntry(HWND dialog, DialogContext& context) {
+    const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
+    if (!SendMessageA(queryBox, CB_GETDROPPEDSTATE, 0, 0))
+        return false;
+    const LRESULT highlighted = SendMessageA(queryBox, CB_GETCURSEL, 0, 0);
+    if (highlighted == CB_ERR)
+        return false;
+    SendMessageA(queryBox, CB_DELETESTRING, static_cast<WPARAM>(highlighted), 0);
+    SendMessageA(queryBox, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextA(QueryEdit(dialog), context.textBeforeList.c_str());
+    if (context.state.removeEntry)
+        context.state.removeEntry(static_cast<std::size_t>(highlighted));
+    return true;
+}
+
+// The query field's procedure, put in front of its own for Delete on the
+// dropped list; nothing may unwind through the system's code from here
+// either.
+LRESULT CALLBACK QueryEditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND dialog = GetParent(GetParent(edit));
+    DialogContext& context = ContextOf(dialog);
+    if (message == WM_KEYDOWN && wParam == VK_DELETE) {
+        try {
+            if (RemoveHighlightedEntry(dialog, context))
+                return 0;
+        } catch (...) {
+            return 0;
+        }
+    }
+    return CallWindowProcA(context.editProcedure, edit, message, wParam, lParam);
+}
+
 void SwitchInputMethodOff(HWND dialog) {
     if (const HIMC context = ImmGetContext(dialog)) {
         if (ImmGetOpenStatus(context))
@@ -70,10 +118,13 @@ void SwitchInputMethodOff(HWND dialog) {
     }
 }
 
-void OnInitDialog(HWND dialog, const SearchDialogState& state) {
+void OnInitDialog(HWND dialog, DialogContext& context) {
+    const SearchDialogState& state = context.state;
     PlaceOnDesktop(dialog);
     const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
     SendMessageA(queryBox, CB_LIMITTEXT, 0, 0);
+    context.editProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        QueryEdit(dialog), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(QueryEditProcedure)));
     SetFocus(queryBox);
     // Explicit positions keep the history's order in spite of CBS_SORT.
     for (std::size_t i = 0; i < state.history.size(); ++i)
@@ -99,16 +150,8 @@ void OnOk(HWND dialog, const SearchDialogState& state, SearchDialogChoice& choic
     }
     choice.includeAll = IsDlgButtonChecked(dialog, IDC_INCLUDE_ALL) == BST_CHECKED;
     choice.confirmed = true;
-    const HWND edit = QueryEdit(dialog);
-    const int length = GetWindowTextLengthA(edit);
-    if (length <= 0) {
-        EndDialog(dialog, IDCANCEL);
-        return;
-    }
-    // The length may count more than there is (double-byte text): keep what
-    // was copied. Nothing copied counts as an empty field.
-    std::string query(static_cast<std::size_t>(length) + 1, '\0');
-    query.resize(static_cast<std::size_t>(GetWindowTextA(edit, &query[0], length + 1)));
+    // Nothing copied counts as an empty field.
+    std::string query = WindowText(QueryEdit(dialog));
     if (query.empty()) {
         EndDialog(dialog, IDCANCEL);
         return;
@@ -123,10 +166,16 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         if (ContextOf(dialog).state.openWindow)
             *ContextOf(dialog).state.openWindow = dialog;
-        OnInitDialog(dialog, ContextOf(dialog).state);
+        OnInitDialog(dialog, ContextOf(dialog));
         return FALSE; // the focus stays on the query box
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
+        // What the field holds before an entry of the list is highlighted:
+        // as the list drops down, and as it is typed while the list is down.
+        if (id == IDC_QUERY && (HIWORD(wParam) == CBN_DROPDOWN ||
+                                (HIWORD(wParam) == CBN_EDITCHANGE &&
+                                 SendMessageA(GetDlgItem(dialog, IDC_QUERY), CB_GETDROPPEDSTATE, 0, 0))))
+            ContextOf(dialog).textBeforeList = WindowText(QueryEdit(dialog));
         if (id == IDOK) {
             OnOk(dialog, ContextOf(dialog).state, ContextOf(dialog).choice);
             return TRUE;
@@ -178,7 +227,7 @@ void PlaceOnDesktop(HWND window) {
 
 SearchDialogChoice ShowSearchDialog(HINSTANCE module, HWND owner, const SearchDialogState& state) {
     SearchDialogChoice choice;
-    DialogContext context{state, choice};
+    DialogContext context{state, choice, nullptr, std::string()};
     choice.result = DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_SEARCH), owner, SearchDialogProc,
                                     reinterpret_cast<LPARAM>(&context));
     if (state.openWindow)

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
 // What the dialog shows as it opens.
@@ -17,6 +19,10 @@ struct SearchDialogState {
     bool includeAll;                // the check box
     bool closeInputMethod;          // switch the input method off
     HWND* openWindow;               // set to the dialog while it is open, if given
+    // Called with its place when the user removes an entry of the list
+    // (Delete on the highlighted entry of the dropped list): the dialog has
+    // taken it out of its list, the history is to lose it at once.
+    std::function<void(std::size_t place)> removeEntry = nullptr;
 };
 
 // What the user chose.

@@ -73,6 +73,7 @@ void RestoreSettings(HMODULE module) {
         return;
     SavedState saved = LoadSavedState(*g_session.settings);
     g_session.history = std::move(saved.history);
+    KeepFirstOfEach(g_session.history);
     g_session.scope = saved.scope;
     g_session.includeAll = saved.includeAll;
 }

@@ -16,10 +16,23 @@
 
 namespace {
 
+// An entry the user removed from the list goes from the history and the
+// file at once, whatever the dialog then ends with. A favourite of the same
+// text stays: it is no entry of the history.
+void RemoveHistoryEntry(std::size_t place) {
+    if (place >= g_session.history.size())
+        return;
+    g_session.history.erase(g_session.history.begin() + static_cast<std::ptrdiff_t>(place));
+    if (!g_session.settings)
+        return;
+    if (const SaveResult saved = SaveHistory(*g_session.settings, g_session.history); !saved)
+        TellSettingsNotSaved(g_session, saved);
+}
+
 SearchDialogChoice AskUser(HWND mainWindow) {
     const SearchDialogState state{g_session.initialText, g_session.history, g_session.scope, g_session.includeAll,
                                   g_session.settings && CloseInputMethodOnOpen(*g_session.settings),
-                                  &g_session.openDialog};
+                                  &g_session.openDialog, RemoveHistoryEntry};
     return ShowSearchDialog(g_session.module, mainWindow, state);
 }
 
@@ -31,7 +44,7 @@ void KeepChoice(const SearchDialogChoice& choice) {
     g_session.includeAll = choice.includeAll;
     const bool confirmed = choice.result == IDOK;
     if (confirmed)
-        InsertQuery(g_session.history, choice.query);
+        InsertQuery(g_session.history, choice.query, kSavedHistoryEntries);
     if (!g_session.settings)
         return;
     const SaveResult saved =

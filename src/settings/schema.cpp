@@ -30,15 +30,24 @@ int ScopeFromSettingValue(const std::string& value) {
     return kScopeCurrentFolder;
 }
 
+std::vector<ProfileChange> HistoryChanges(const std::vector<std::string>& history) {
+    const std::vector<std::string> saved = EntriesToSave(history);
+    std::vector<ProfileChange> changes;
+    for (std::size_t k = 0; k < kSavedHistoryEntries; ++k) {
+        changes.push_back({kHistorySection, HistoryKey(k),
+                           k < saved.size() ? std::optional<std::string>(saved[k]) : std::nullopt});
+    }
+    return changes;
+}
+
 std::vector<ProfileChange> ConfirmationChanges(int scope, bool includeAll, const std::vector<std::string>* history) {
     std::vector<ProfileChange> changes = {
         {kConfigSection, kScopeKey, ScopeSettingValue(scope)},
         {kConfigSection, kIncludeAllKey, includeAll ? kTrue : kFalse},
     };
     if (history) {
-        const std::vector<std::string> saved = EntriesToSave(*history);
-        for (std::size_t k = 0; k < saved.size(); ++k)
-            changes.push_back({kHistorySection, HistoryKey(k), saved[k]});
+        const std::vector<ProfileChange> saved = HistoryChanges(*history);
+        changes.insert(changes.end(), saved.begin(), saved.end());
     }
     return changes;
 }

@@ -19,17 +19,22 @@
 #include <string>
 #include <vector>
 
-// Only the first 20 queries of the history are saved.
+// The history holds the newest 20 queries, in memory as in the file.
 constexpr std::size_t kSavedHistoryEntries = 20;
 
 // "history" followed by the number in decimal: the key of a saved position.
 std::string HistoryKey(std::size_t number);
 
 // The texts to save under history0, history1, ... in that order: the entries
-// among the first 20 positions that are neither blank nor too long for the
-// file. Those are left out before the rest are numbered, so that no key keeps
-// an older text in a place the next process would load it.
+// among the first 20 positions that are neither empty nor too long for the
+// file. Those are left out before the rest are numbered.
 std::vector<std::string> EntriesToSave(const std::vector<std::string>& history);
+
+// What saves the history: history0 onwards set to EntriesToSave, and every
+// history key after the last one written deleted, up to history19, so that
+// the file holds exactly the list and no older text where the next process
+// loads it.
+std::vector<ProfileChange> HistoryChanges(const std::vector<std::string>& history);
 
 // The scope as the file keeps it: "1" to "4"; "1" for anything else.
 const char* ScopeSettingValue(int scope);
@@ -54,6 +59,9 @@ SavedState LoadSavedState(const SettingsFile& settings);
 // Saves a confirmed dialog (ConfirmationChanges). A failure leaves the file
 // as it was.
 SaveResult SaveConfirmation(SettingsFile& settings, int scope, bool includeAll, const std::vector<std::string>* history);
+
+// Saves the history alone (HistoryChanges), in one save.
+SaveResult SaveHistory(SettingsFile& settings, const std::vector<std::string>& history);
 
 // Switches read each time the dialog opens or a query is run.
 bool CloseInputMethodOnOpen(const SettingsFile& settings);

@@ -28,6 +28,10 @@ SaveResult SaveConfirmation(SettingsFile& settings, int scope, bool includeAll, 
     return settings.Save(ConfirmationChanges(scope, includeAll, history));
 }
 
+SaveResult SaveHistory(SettingsFile& settings, const std::vector<std::string>& history) {
+    return settings.Save(HistoryChanges(history));
+}
+
 bool CloseInputMethodOnOpen(const SettingsFile& settings) {
     return Read(settings, kImeSection, kImeControlKey) == kSwitchOn;
 }

@@ -104,7 +104,11 @@ std::vector<std::string> ListItems(HWND dialog) {
     std::vector<std::string> items;
     const LRESULT count = SendMessageA(box, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
+        // An entry removed meanwhile (the dialog's thread is not ours) has
+        // no length.
         const LRESULT length = SendMessageA(box, CB_GETLBTEXTLEN, i, 0);
+        if (length < 0)
+            break;
         std::string item(static_cast<size_t>(length) + 1, '\0');
         SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&item[0]));
         item.resize(static_cast<size_t>(length));

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+
 #include <string>
 #include <vector>
 
@@ -25,25 +28,22 @@ Texts Numbered(int count) {
     return texts;
 }
 
-TEST(QueryHistory, ConfirmInsertsBlanksDuplicatesAndSavesWithoutGaps) {
+TEST(QueryHistory, ConfirmMovesTheQueryToTheFrontKeepsTwentyAndSavesExactlyTheList) {
     Texts twentyOne = Numbered(20);
     twentyOne.insert(twentyOne.begin(), "new");
-    Texts twentyWithBlank = Numbered(20);
-    twentyWithBlank.insert(twentyWithBlank.begin(), "q0");
-    twentyWithBlank[1].clear();
-    Texts savedAfterBlank = Numbered(20);
-    savedAfterBlank.pop_back();
+    Texts newestAgain = Numbered(20);
+    std::rotate(newestAgain.begin(), newestAgain.begin() + 7, newestAgain.begin() + 8);
     const std::string tooLong(40000, 'x');
 
     const ConfirmCase cases[] = {
         {"new query", {"a", "b", "c"}, "d", {"d", "a", "b", "c"}, {"d", "a", "b", "c"}},
-        {"repeated query", {"a", "b", "c"}, "b", {"b", "a", "", "c"}, {"b", "a", "c"}},
-        {"duplicate loaded", {"a", "b", "a"}, "c", {"c", "a", "b", ""}, {"c", "a", "b"}},
+        {"repeated query", {"a", "b", "c"}, "b", {"b", "a", "c"}, {"b", "a", "c"}},
+        {"the front again", {"a", "b"}, "a", {"a", "b"}, {"a", "b"}},
         {"case and spaces count", {"abc", "Abc"}, "abc ", {"abc ", "abc", "Abc"}, {"abc ", "abc", "Abc"}},
         {"empty history", {}, "x", {"x"}, {"x"}},
-        {"blanks stay blank", {"a", "", "b", ""}, "b", {"b", "a", "", "", ""}, {"b", "a"}},
-        {"twenty loaded, one more", Numbered(20), "new", twentyOne, Texts(twentyOne.begin(), twentyOne.begin() + 20)},
-        {"twenty loaded, the newest again", Numbered(20), "q0", twentyWithBlank, savedAfterBlank},
+        {"twenty loaded, one more", Numbered(20), "new", Texts(twentyOne.begin(), twentyOne.begin() + 20),
+         Texts(twentyOne.begin(), twentyOne.begin() + 20)},
+        {"twenty loaded, the eighth again", Numbered(20), "q7", newestAgain, newestAgain},
         // Left out before the numbering: old0 is saved as history0 again.
         {"too long to save", {"old0", "old1", "old2"}, tooLong, {tooLong, "old0", "old1", "old2"},
          {"old0", "old1", "old2"}},
@@ -51,25 +51,30 @@ TEST(QueryHistory, ConfirmInsertsBlanksDuplicatesAndSavesWithoutGaps) {
     };
     for (const ConfirmCase& c : cases) {
         QueryHistory history = c.before;
-        InsertQuery(history, c.query);
+        InsertQuery(history, c.query, kSavedHistoryEntries);
         EXPECT_EQ(history, c.after) << c.name;
         EXPECT_EQ(EntriesToSave(history), c.saved) << c.name;
+        // The file gets exactly the list: every later key up to history19
+        // goes.
+        const std::vector<ProfileChange> changes = HistoryChanges(history);
+        ASSERT_EQ(changes.size(), kSavedHistoryEntries) << c.name;
+        for (std::size_t k = 0; k < changes.size(); ++k) {
+            EXPECT_EQ(changes[k].key, HistoryKey(k)) << c.name;
+            EXPECT_EQ(changes[k].value, k < c.saved.size() ? std::optional<std::string>(c.saved[k]) : std::nullopt)
+                << c.name << ", " << k;
+        }
     }
+}
+
+TEST(QueryHistory, ALoadedHistoryHoldsEachQueryOnceAtItsFirstPlace) {
+    QueryHistory history = {"a", "b", "a", "", "c", "b", "A"};
+    KeepFirstOfEach(history);
+    EXPECT_EQ(history, (Texts{"a", "b", "c", "A"}));
 }
 
 TEST(QueryHistory, KeysAreNumberedWithoutLeadingZeros) {
     EXPECT_EQ(HistoryKey(0), "history0");
     EXPECT_EQ(HistoryKey(19), "history19");
-}
-
-TEST(QueryHistory, ThousandsOfEntriesStayInMemory) {
-    QueryHistory history;
-    for (int i = 0; i < 5000; ++i)
-        InsertQuery(history, "q" + std::to_string(i % 2500));
-    ASSERT_EQ(history.size(), 5000u);
-    EXPECT_EQ(history.front(), "q2499");
-    EXPECT_EQ(history[2500], "");
-    EXPECT_EQ(EntriesToSave(history).size(), 20u);
 }
 
 } // namespace

@@ -61,7 +61,7 @@ protected:
 
 TEST_F(SearchDialogTest, OpensWithHistoryScopeCheckBoxAndInitialText) {
     Opening opening;
-    opening.history = {"a", "b", "", "c"};
+    opening.history = {"a", "b", "c"};
     opening.scope = 1002;
     opening.includeAll = true;
     opening.initialText = "\"a b\"";
@@ -104,7 +104,7 @@ TEST_F(SearchDialogTest, OpensWithHistoryScopeCheckBoxAndInitialText) {
     });
     EXPECT_EQ(choice.result, IDCANCEL);
     EXPECT_FALSE(choice.confirmed);
-    EXPECT_EQ(items, (Texts{"a", "b", "", "c"}));
+    EXPECT_EQ(items, (Texts{"a", "b", "c"}));
     EXPECT_EQ(caption, "\x8c\x9f\x8d\xf5"); // 検索
     EXPECT_EQ(text, "\"a b\"");
     EXPECT_EQ(selection, CB_ERR);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -106,6 +107,16 @@ protected:
             }
         }
         return calls;
+    }
+    // The history list a run's dialog shows; the dialog is then cancelled.
+    Lines ListedHistory() {
+        Lines items;
+        DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
+                    [&](HWND dialog) {
+                        items = ListItems(dialog);
+                        PressKey(dialog, VK_ESCAPE);
+                    });
+        return items;
     }
     std::string Setting(const char* section, const char* key) {
         char value[4096] = {};
@@ -643,13 +654,7 @@ TEST_F(SearchRunTest, AQueryTooLongToSaveLeavesTheHistoryInOrder) {
     EXPECT_EQ(HandOver().size(), 3u);
     Unload();
     ASSERT_NO_FATAL_FAILURE(Load());
-    Lines items;
-    DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
-              [&](HWND dialog) {
-                  items = ListItems(dialog);
-                  PressKey(dialog, VK_ESCAPE);
-              });
-    EXPECT_EQ(items, (Lines{"old0", "old1", "old2"}));
+    EXPECT_EQ(ListedHistory(), (Lines{"old0", "old1", "old2"}));
 }
 
 // The file in an encoding the reader knows by its mark.
@@ -734,6 +739,99 @@ TEST_F(SearchRunTest, ASettingsPathTooLongIsToldAsSuch) {
     EXPECT_EQ(HandOver().size(), 3u);
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(Wide(told[0]).find(L"パスが長すぎます"), std::wstring::npos);
+}
+
+// Each query once, newest first, twenty at most: the list shows what the
+// file holds and what the next start shows. Keys past history19, and keys
+// of other names, stay as they were.
+TEST_F(SearchRunTest, TheHistoryHoldsEachQueryOnceNewestFirst) {
+    struct Case {
+        const char* name;
+        Lines loaded;
+        Lines confirmed;
+        Lines after;
+    };
+    Lines aToT;
+    for (char letter = 'A'; letter <= 'T'; ++letter)
+        aToT.push_back(std::string(1, letter));
+    Lines tThenAToS = aToT;
+    std::rotate(tThenAToS.begin(), tThenAToS.end() - 1, tThenAToS.end());
+    Lines tenTwice;
+    for (int i = 0; i < 20; ++i)
+        tenTwice.push_back("q" + std::to_string(i % 10));
+    const Case cases[] = {
+        {"a repeated query moves to the front", {"A", "B", "C"}, {"B"}, {"B", "A", "C"}},
+        {"a file with a query twice", {"A", "B", "A", "C"}, {"D"}, {"D", "A", "B", "C"}},
+        {"twenty entries with repeats", tenTwice, {"q5"}, {"q5", "q0", "q1", "q2", "q3", "q4", "q6", "q7", "q8", "q9"}},
+        {"A to T, then A and T", aToT, {"A", "T"}, tThenAToS},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string file = "[History]\r\n";
+        for (std::size_t i = 0; i < c.loaded.size(); ++i)
+            file += "history" + std::to_string(i) + "=" + c.loaded[i] + "\r\n";
+        WriteWholeFile(iniPath_, file + "history25=kept\r\nother=kept\r\n");
+        ASSERT_NO_FATAL_FAILURE(Load());
+        for (const std::string& query : c.confirmed)
+            Search("", {query, 1001});
+        EXPECT_EQ(ListedHistory(), c.after);
+        for (std::size_t k = 0; k < 20; ++k)
+            EXPECT_EQ(Setting("History", ("history" + std::to_string(k)).c_str()), k < c.after.size() ? c.after[k] : "") << k;
+        EXPECT_EQ(Setting("History", "history25"), "kept");
+        EXPECT_EQ(Setting("History", "other"), "kept");
+        Unload();
+        ASSERT_NO_FATAL_FAILURE(Load());
+        EXPECT_EQ(ListedHistory(), c.after) << "the next start";
+        Unload();
+    }
+}
+
+// Delete on the highlighted entry of the dropped list removes it from the
+// list and the file at once, though the dialog is then cancelled; the field
+// keeps its text and nothing is searched. A favourite of the same text
+// stays. With the list closed, Delete edits the text.
+TEST_F(SearchRunTest, DeleteRemovesTheHighlightedEntryOfTheDroppedList) {
+    WriteWholeFile(iniPath_, "[History]\r\nhistory0=A\r\nhistory1=fav:w from:x\r\nhistory2=C\r\n[Favorite]\r\nw=from:x\r\n");
+    ASSERT_NO_FATAL_FAILURE(Load());
+    const std::size_t logged = std::strlen(callLog_());
+    Lines items;
+    std::string field;
+    bool highlighted = false;
+    DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
+                [&](HWND dialog) {
+                    const HWND box = GetDlgItem(dialog, 1000);
+                    TypeQuery(dialog, "typed");
+                    SendMessageA(box, CB_SHOWDROPDOWN, TRUE, 0);
+                    PressKey(dialog, VK_DOWN);
+                    PressKey(dialog, VK_DOWN);
+                    highlighted = WaitUntil([&] { return SendMessageA(box, CB_GETCURSEL, 0, 0) == 1; });
+                    PressKey(dialog, VK_DELETE);
+                    WaitUntil([&] { return ListItems(dialog).size() == 2; });
+                    items = ListItems(dialog);
+                    field = QueryText(dialog);
+                    SendMessageA(box, CB_SHOWDROPDOWN, FALSE, 0);
+                    PressKey(dialog, VK_ESCAPE);
+                });
+    EXPECT_TRUE(highlighted);
+    EXPECT_EQ(items, (Lines{"A", "C"}));
+    EXPECT_EQ(field, "typed");
+    EXPECT_EQ(std::string(callLog_() + logged).find("SetFindPack"), std::string::npos);
+    EXPECT_EQ(Setting("History", "history0"), "A");
+    EXPECT_EQ(Setting("History", "history1"), "C");
+    EXPECT_EQ(Setting("History", "history2"), "");
+    EXPECT_EQ(Setting("Favorite", "w"), "from:x");
+    Unload();
+    ASSERT_NO_FATAL_FAILURE(Load());
+    EXPECT_EQ(ListedHistory(), (Lines{"A", "C"}));
+    DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
+                [&](HWND dialog) {
+                    TypeQuery(dialog, "xabc");
+                    SendMessageA(QueryEdit(dialog), EM_SETSEL, 0, 0);
+                    PressKey(dialog, VK_DELETE);
+                    WaitUntil([&] { return QueryText(dialog) == "abc"; });
+                    Click(dialog, IDOK);
+                });
+    EXPECT_EQ(ListedHistory(), (Lines{"abc", "A", "C"}));
 }
 
 // Sixteen megabytes typed, or pasted by a macro, fit a 32-bit host: they are

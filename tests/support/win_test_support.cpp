@@ -126,6 +126,15 @@ void SetMailClientFolder(const char* folder) {
     SetOrDelete(HKEY_CURRENT_USER, "Software\\Ostravik\\Pellarin\\Config", "PellarinDir", folder);
 }
 
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 10) {
+        if (condition())
+            return true;
+        Sleep(10);
+    }
+    return condition();
+}
+
 INT_PTR DriveDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND window)>& script) {
     const DialogRun run = RunDialog(show, script);
     EXPECT_EQ(run.leftOpen, 0) << "the script left a window open; it was closed after a while";

@@ -46,6 +46,10 @@ Function Export(HMODULE module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+// Whether `condition` came true within `timeoutMs`, asked every 10 ms: for
+// what another thread does with the messages posted to it.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
+
 // Shows a dialog with `show` and drives it with `script` (see RunDialog);
 // a window the script leaves open fails the test. What `show` returned.
 INT_PTR DriveDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND window)>& script);
