@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -120,7 +121,7 @@ void SwitchInputMethodOff(HWND dialog) {
 
 void OnInitDialog(HWND dialog, DialogContext& context) {
     const SearchDialogState& state = context.state;
-    PlaceOnDesktop(dialog);
+    PlaceOnOwnersScreen(dialog, GetWindow(dialog, GW_OWNER));
     const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
     SendMessageA(queryBox, CB_LIMITTEXT, 0, 0);
     context.editProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
@@ -134,8 +135,12 @@ void OnInitDialog(HWND dialog, DialogContext& context) {
     CheckDlgButton(dialog, IDC_INCLUDE_ALL, state.includeAll ? BST_CHECKED : BST_UNCHECKED);
     if (state.scope == kScopeCurrentFolder || state.scope == kScopeWithSubfolders)
         EnableWindow(GetDlgItem(dialog, IDC_INCLUDE_ALL), FALSE);
-    if (!state.initialText.empty())
+    // A text the field opens with is selected whole, as in the system's
+    // Find and Run dialogs: typing replaces it, Enter searches it.
+    if (!state.initialText.empty()) {
         SetWindowTextA(QueryEdit(dialog), state.initialText.c_str());
+        SendMessageA(queryBox, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    }
     if (state.closeInputMethod)
         SwitchInputMethodOff(dialog);
 }
@@ -215,13 +220,40 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 } // namespace
 
-void PlaceOnDesktop(HWND window) {
+namespace {
+
+ScreenRect Screen(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+BOOL CALLBACK AddScreen(HMONITOR, HDC, LPRECT rect, LPARAM screens) {
+    reinterpret_cast<std::vector<ScreenRect>*>(screens)->push_back(Screen(*rect));
+    return TRUE;
+}
+
+// Where a window stands, or would stand if it is minimised.
+RECT PlaceOf(HWND window) {
+    RECT rect{};
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (IsIconic(window) && GetWindowPlacement(window, &placement))
+        return placement.rcNormalPosition;
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+} // namespace
+
+void PlaceOnOwnersScreen(HWND window, HWND owner) {
     RECT desktop;
-    RECT own;
     GetWindowRect(GetDesktopWindow(), &desktop);
+    std::vector<ScreenRect> screens;
+    if (owner)
+        EnumDisplayMonitors(nullptr, nullptr, AddScreen, reinterpret_cast<LPARAM>(&screens));
+    const ScreenRect screen = screens.empty() ? Screen(desktop) : ScreenOf(screens, Screen(PlaceOf(owner)));
+    RECT own;
     GetWindowRect(window, &own);
-    const ScreenPoint at = CentredPosition({desktop.left, desktop.top, desktop.right, desktop.bottom},
-                                           {own.left, own.top, own.right, own.bottom});
+    const ScreenPoint at = CentredPosition(screen, Screen(own));
     SetWindowPos(window, nullptr, static_cast<int>(at.x), static_cast<int>(at.y), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 

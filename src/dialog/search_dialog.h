@@ -44,5 +44,6 @@ struct SearchDialogChoice {
 // Shows dialog 101 of `module`, owned by `owner`.
 SearchDialogChoice ShowSearchDialog(HINSTANCE module, HWND owner, const SearchDialogState& state);
 
-// Centres a top-level window on the desktop.
-void PlaceOnDesktop(HWND window);
+// Centres a top-level window on the screen that holds its owner (the
+// primary screen without one), within that screen.
+void PlaceOnOwnersScreen(HWND window, HWND owner);

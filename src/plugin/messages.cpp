@@ -12,19 +12,22 @@ const char kNotInMailClientMessage[] = "このマクロはVelmoroからは起動
 const char kMainWindowMissingMessage[] = "Velmoroメール本体が起動してなければなりません。";
 const char kHostFolderNotRegisteredMessage[] =
     "PellInfo.dll を読み込めません。Velmoroメールのフォルダがレジストリ "
-    "HKEY_CURRENT_USER\\Software\\Ostravik\\Pellarin\\Config\\PellarinDir に登録されていません。";
-const char kHostLibraryNotLoadedMessage[] = "PellInfo.dll を読み込めませんでした。";
+    "HKEY_CURRENT_USER\\Software\\Ostravik\\Pellarin\\Config\\PellarinDir に登録されていません。"
+    "Velmoroメールをインストールし直してください。";
+const char kHostLibraryNotLoadedMessage[] =
+    "PellInfo.dll を読み込めませんでした。Velmoroメールのフォルダに PellInfo.dll があるか確かめてください。";
 const char kHostFunctionMissingMessage[] = "PellInfo.dll に次の関数がありません: ";
+const char kHostFunctionMissingRemedy[] = "Velmoroメールを新しい版に更新してください。";
 const char kHostNotBoundMessage[] =
     "メモリが足りず、プラグインの準備 (PellInfo.dll の読み込み) が終わっていません。Velmoroメールを起動し直してください。";
 const char kHostFolderSourceNote[] =
     "(フォルダはレジストリ HKEY_CURRENT_USER\\Software\\Ostravik\\Pellarin\\Config\\PellarinDir から取得しています)";
 const char kBadFavoriteNameMessage[] =
     "このお気に入りの名前は保存できません。「=」を含む名前、「[」か「;」で始まる名前、"
-    "前後に空白のある名前は、設定ファイルに正しく記録できないためです。";
+    "前後に空白のある名前は、設定ファイルに正しく記録できないためです。ほかの名前にしてください。";
 
 const char kFavoriteTooLongMessage[] =
-    "お気に入りの内容が長すぎるため、設定ファイルに保存できません。";
+    "お気に入りの内容が長すぎるため、設定ファイルに保存できません。検索語を 32000 バイト以内にしてください。";
 const char kFavoriteNotSavedMessage[] = "お気に入りを保存できませんでした。設定ファイルの中身は変わっていません。";
 const char kFavoriteNameMissingMessage[] = "「fav:」のあとに、お気に入りの名前を書いてください。";
 const char kFavoriteUnknownMessage[] = "お気に入り「%」は登録されていません。";
@@ -35,7 +38,8 @@ const char kNoFavoritesStored[] = "お気に入りはまだ 1 つも登録され
 const char kCutShort[] = "…";
 const char kSettingsInMemoryOnlyMessage[] =
     "設定ファイルを置くフォルダが分からないため、検索の履歴・検索範囲・お気に入りはファイルに保存されず、"
-    "Velmoroメールを終了するまでの間だけ保持されます。";
+    "Velmoroメールを終了するまでの間だけ保持されます。"
+    "INSTALL.txt の「ファイルを置くフォルダ」のとおりに DLL を置き、Velmoroメールを起動し直してください。";
 const char kSettingsNotSavedMessage[] =
     "設定ファイルに書き込めないため、検索の履歴と設定 (検索範囲・チェック) は保存されません。"
     "Velmoroメールを終了するまでの間だけ保持されます。";
@@ -60,6 +64,8 @@ const char kOutOfMemoryMessage[] =
     "メモリが足りないため、この検索を実行できませんでした。検索する語句を短くしてください。";
 
 const char kAllAccountsFolders[] = "受信+送信済み+ユーザー";
+
+const char kMessageCaption[] = "VelmoroMailSearch";
 
 namespace {
 
@@ -106,29 +112,62 @@ std::string UnknownFavoriteMessage(const std::string& name, const std::vector<st
     return message;
 }
 
-void ShowMessage(const char* text) {
-    MessageBoxA(nullptr, text, nullptr, MB_OK);
+namespace {
+
+// The message box of this thread being made, for the run to bring forward
+// while it is open: the hook sees it activated.
+HWND* g_seenMessageBox = nullptr;
+
+LRESULT CALLBACK SeeMessageBox(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && g_seenMessageBox && !*g_seenMessageBox)
+        *g_seenMessageBox = reinterpret_cast<HWND>(wParam);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void ShowMessage(const std::string& text) {
-    ShowMessage(text.c_str());
+// While it is open, the box is the run's open window; the one open before
+// (the dialog) is again after.
+void ShowBox(SearchSession& session, HWND owner, const char* text, const char* caption, UINT style) {
+    const HWND before = session.openWindow;
+    session.openWindow = nullptr;
+    g_seenMessageBox = &session.openWindow;
+    const HHOOK hook = SetWindowsHookExA(WH_CBT, SeeMessageBox, nullptr, GetCurrentThreadId());
+    MessageBoxA(owner, text, caption, MB_OK | style);
+    if (hook)
+        UnhookWindowsHookEx(hook);
+    g_seenMessageBox = nullptr;
+    session.openWindow = before;
 }
 
-void ShowHostProblem(const SearchSession& session) {
+} // namespace
+
+void ShowMessage(SearchSession& session, const std::string& text, MessageKind kind) {
+    const UINT icons[] = {MB_ICONINFORMATION, MB_ICONWARNING, MB_ICONERROR};
+    // A window gone meanwhile would keep the box from showing at all.
+    const HWND owner = IsWindow(session.mainWindow) ? session.mainWindow : nullptr;
+    ShowBox(session, owner, text.c_str(), kMessageCaption, icons[static_cast<int>(kind)]);
+}
+
+void ShowRefusal(SearchSession& session, const char* text) {
+    ShowBox(session, nullptr, text, nullptr, 0);
+}
+
+void ShowHostProblem(SearchSession& session) {
+    const std::string source = "\n" + session.hostLibraryPath + "\n" + kHostFolderSourceNote;
     switch (session.hostProblem) {
     case HostProblem::NotBound:
-        ShowMessage(kHostNotBoundMessage);
+        ShowMessage(session, kHostNotBoundMessage, MessageKind::Error);
         break;
     case HostProblem::FolderNotRegistered:
-        ShowMessage(kHostFolderNotRegisteredMessage);
+        ShowMessage(session, kHostFolderNotRegisteredMessage, MessageKind::Error);
         break;
     case HostProblem::LibraryNotLoaded:
-        ShowMessage(std::string(kHostLibraryNotLoadedMessage) + "\n" + session.hostLibraryPath + "\n" +
-                    kHostFolderSourceNote);
+        ShowMessage(session, kHostLibraryNotLoadedMessage + source, MessageKind::Error);
         break;
     case HostProblem::FunctionMissing:
-        ShowMessage(std::string(kHostFunctionMissingMessage) + session.missingHostFunction + "\n" +
-                    session.hostLibraryPath + "\n" + kHostFolderSourceNote);
+        ShowMessage(session,
+                    kHostFunctionMissingMessage + session.missingHostFunction + "\n" + kHostFunctionMissingRemedy +
+                        source,
+                    MessageKind::Error);
         break;
     case HostProblem::None:
         break;
@@ -138,13 +177,14 @@ void ShowHostProblem(const SearchSession& session) {
 void TellIfSettingsInMemoryOnly(SearchSession& session) {
     if (session.settingsInMemoryOnly && !session.toldSettingsInMemoryOnly) {
         session.toldSettingsInMemoryOnly = true;
-        ShowMessage(kSettingsInMemoryOnlyMessage);
+        ShowMessage(session, kSettingsInMemoryOnlyMessage, MessageKind::Warning);
     }
 }
 
 void TellSettingsNotSaved(SearchSession& session, const SaveResult& result) {
     if (!session.toldSettingsNotSaved && session.settings) {
         session.toldSettingsNotSaved = true;
-        ShowMessage(std::string(kSettingsNotSavedMessage) + "\n" + SaveFailureText(result, session.settings->Path()));
+        ShowMessage(session, std::string(kSettingsNotSavedMessage) + "\n" + SaveFailureText(result, session.settings->Path()),
+                    MessageKind::Warning);
     }
 }

@@ -33,13 +33,22 @@ std::string SaveFailureText(const SaveResult& result, const std::string& path);
 // are: the first few, and how many more.
 std::string UnknownFavoriteMessage(const std::string& name, const std::vector<std::string>& stored);
 
-// A message box with no owner, the default caption and an OK button.
-void ShowMessage(const char* text);
-void ShowMessage(const std::string& text);
+// What a message is, shown by its icon: an answer (information), something
+// not done or not kept (warning), a host library that cannot be used (error).
+enum class MessageKind { Answer, Warning, Error };
+
+// A message box with an OK button, the plug-in's name as its caption and the
+// icon of its kind, owned by the mail client's main window once the run
+// knows it. While it is open, it is the run's open window.
+void ShowMessage(SearchSession& session, const std::string& text, MessageKind kind);
+
+// The two refusals (not inside the mail client, its main program not
+// running), as they always were: no owner, the default caption, no icon.
+void ShowRefusal(SearchSession& session, const char* text);
 
 // Why the host functions cannot be used: the registry value, the library's
-// path or the missing function.
-void ShowHostProblem(const SearchSession& session);
+// path or the missing function, and what to do.
+void ShowHostProblem(SearchSession& session);
 
 // Once per process: that the settings stay in memory only, as there is no
 // folder for them.

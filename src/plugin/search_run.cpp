@@ -32,7 +32,7 @@ void RemoveHistoryEntry(std::size_t place) {
 SearchDialogChoice AskUser(HWND mainWindow) {
     const SearchDialogState state{g_session.initialText, g_session.history, g_session.scope, g_session.includeAll,
                                   g_session.settings && CloseInputMethodOnOpen(*g_session.settings),
-                                  &g_session.openDialog, RemoveHistoryEntry};
+                                  &g_session.openWindow, RemoveHistoryEntry};
     return ShowSearchDialog(g_session.module, mainWindow, state);
 }
 
@@ -66,14 +66,15 @@ void RunSteps(const char* initialText) {
     }
     const HostApi& host = g_session.host;
     if (!host.IsVelmoroMail()) {
-        ShowMessage(kNotInMailClientMessage);
+        ShowRefusal(g_session, kNotInMailClientMessage);
         return;
     }
     const HWND mainWindow = host.MainWnd();
     if (!mainWindow) {
-        ShowMessage(kMainWindowMissingMessage);
+        ShowRefusal(g_session, kMainWindowMissingMessage);
         return;
     }
+    g_session.mainWindow = mainWindow;
     TellIfSettingsInMemoryOnly(g_session);
     if (std::optional<std::string> initial = InitialTextFor(host, initialText))
         g_session.initialText = std::move(*initial);
@@ -82,7 +83,7 @@ void RunSteps(const char* initialText) {
     if (choice.confirmed)
         KeepChoice(choice);
     if (choice.ranOutOfMemory) {
-        ShowMessage(kOutOfMemoryMessage);
+        ShowMessage(g_session, kOutOfMemoryMessage, MessageKind::Warning);
         return;
     }
     if (choice.result != IDOK)
@@ -114,21 +115,22 @@ void RunSteps(const char* initialText) {
 
 // One run at a time. While a run's dialog or message box is open, its
 // message loop runs, and a macro (on a timer, say) may call `search` again:
-// that call changes nothing and only brings the open dialog to the front.
+// that call changes nothing and only brings the open window to the front.
 int RunSearch(const char* initialText) noexcept {
     if (g_session.runInProgress) {
-        if (g_session.openDialog)
-            SetForegroundWindow(g_session.openDialog);
+        if (g_session.openWindow)
+            SetForegroundWindow(g_session.openWindow);
         return 0;
     }
     g_session.runInProgress = true;
+    g_session.mainWindow = nullptr; // known again once the host is asked
     try {
         RunSteps(initialText);
     } catch (...) {
         // Out of memory (bad_alloc), or a query too long to translate at all
         // (length_error): nothing is handed over, and the history and the
         // settings stay as they were saved.
-        ShowMessage(kOutOfMemoryMessage);
+        ShowMessage(g_session, kOutOfMemoryMessage, MessageKind::Warning);
     }
     g_session.runInProgress = false;
     return 0;

@@ -38,7 +38,8 @@ struct SearchSession {
     QueryHistory history;
     std::string initialText;
     bool runInProgress = false;    // a search run has not returned yet
-    HWND openDialog = nullptr;     // its dialog, while that is open
+    HWND mainWindow = nullptr;     // the mail client's, once the run knows it
+    HWND openWindow = nullptr;     // the run's dialog or message box, while one is open
     HelpLaunch help; // the help command line and its program, built by the first "help:"
 };
 

@@ -31,8 +31,10 @@ QueryRequest RunFavoriteCommand(SearchSession& session, const std::string& query
         if (!stored)
             return {QueryRequest::Search, query};
         if (stored->empty()) {
-            ShowMessage(UnknownFavoriteMessage(
-                name, session.settings ? FavoriteNames(*session.settings) : std::vector<std::string>()));
+            ShowMessage(session,
+                        UnknownFavoriteMessage(
+                            name, session.settings ? FavoriteNames(*session.settings) : std::vector<std::string>()),
+                        MessageKind::Answer);
             return {QueryRequest::Done, {}};
         }
         std::string recalled = *stored;
@@ -45,13 +47,14 @@ QueryRequest RunFavoriteCommand(SearchSession& session, const std::string& query
     const std::string text = query.substr(separator.at + separator.length);
     const std::optional<std::string> value = text == kDeleteFavorite ? std::nullopt : std::optional<std::string>(text);
     if (!CanStoreKeyName(name)) {
-        ShowMessage(kBadFavoriteNameMessage);
+        ShowMessage(session, kBadFavoriteNameMessage, MessageKind::Warning);
     } else if (value && !CanStoreValue(text)) {
-        ShowMessage(kFavoriteTooLongMessage);
+        ShowMessage(session, kFavoriteTooLongMessage, MessageKind::Warning);
     } else if (!session.settings) {
-        ShowMessage(kFavoriteNotSavedMessage);
+        ShowMessage(session, kFavoriteNotSavedMessage, MessageKind::Warning);
     } else if (const SaveResult saved = StoreFavorite(*session.settings, name, value); !saved) {
-        ShowMessage(std::string(kFavoriteNotSavedMessage) + "\n" + SaveFailureText(saved, session.settings->Path()));
+        ShowMessage(session, std::string(kFavoriteNotSavedMessage) + "\n" + SaveFailureText(saved, session.settings->Path()),
+                    MessageKind::Warning);
     }
     return {QueryRequest::Done, {}};
 }

@@ -1,11 +1,11 @@
 #include "dialog_driver.h"
 
 #include <atomic>
+#include <cstring>
+#include <utility>
 #include <thread>
 
 namespace {
-
-const int kWaitForCloseMs = 5000;
 
 BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
     char className[16] = {};
@@ -34,7 +34,8 @@ HWND WaitForDialog(DWORD threadId, int timeoutMs) {
     return nullptr;
 }
 
-DialogRun RunDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& script) {
+DialogRun RunDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& script,
+                    int closeAfterMs) {
     const DWORD threadId = GetCurrentThreadId();
     std::atomic<bool> done{false};
     std::atomic<int> leftOpen{0};
@@ -49,7 +50,7 @@ DialogRun RunDialog(const std::function<INT_PTR()>& show, const std::function<vo
                 handled = dialog;
                 idleMs = 0;
                 script(dialog);
-            } else if (dialog && (idleMs += 10) > kWaitForCloseMs) {
+            } else if (dialog && (idleMs += 10) > closeAfterMs) {
                 PostMessageA(dialog, WM_CLOSE, 0, 0);
                 ++leftOpen;
                 idleMs = 0;
@@ -63,6 +64,20 @@ DialogRun RunDialog(const std::function<INT_PTR()>& show, const std::function<vo
     driver.join();
     run.leftOpen = leftOpen;
     return run;
+}
+
+HWND WaitForQueryFocus(HWND dialog, int timeoutMs) {
+    HWND focus = nullptr;
+    for (int waited = 0; waited < timeoutMs; waited += 10) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+        focus = info.hwndFocus;
+        if (focus && GetParent(focus) == GetDlgItem(dialog, 1000))
+            break;
+        Sleep(10);
+    }
+    return focus;
 }
 
 HWND QueryEdit(HWND dialog) {
@@ -125,6 +140,39 @@ std::string MessageBoxText(HWND box) {
     char text[4096] = {};
     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
     return text;
+}
+
+namespace {
+
+BOOL CALLBACK FindIcon(HWND child, LPARAM found) {
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (_stricmp(className, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        *reinterpret_cast<HICON*>(found) = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+MessageBoxLook LookOf(HWND box) {
+    MessageBoxLook look;
+    char caption[256] = {};
+    GetWindowTextA(box, caption, sizeof caption);
+    look.caption = caption;
+    look.owner = GetWindow(box, GW_OWNER);
+    HICON icon = nullptr;
+    EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&icon));
+    const std::pair<LPCSTR, const char*> kinds[] = {
+        {IDI_INFORMATION, "information"}, {IDI_WARNING, "warning"}, {IDI_ERROR, "error"}};
+    for (const auto& [id, name] : kinds) {
+        if (icon && icon == LoadIconA(nullptr, id))
+            look.icon = name;
+    }
+    if (icon && look.icon.empty())
+        look.icon = "another icon";
+    return look;
 }
 
 void AnswerSearchRun(HWND window, const DialogAnswer& answer, std::vector<std::string>& messages) {

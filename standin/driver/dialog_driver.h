@@ -16,13 +16,19 @@ struct DialogRun {
 
 // Shows the dialog with `show` on this thread and runs `script` on another
 // for each window the run shows (the dialog, a message box) once it is up.
-// A window the script leaves open is closed after a while, so that a run
-// never hangs, and counted.
-DialogRun RunDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& script);
+// A window the script leaves open is closed after `closeAfterMs`, so that a
+// run never hangs, and counted.
+DialogRun RunDialog(const std::function<INT_PTR()>& show, const std::function<void(HWND dialog)>& script,
+                    int closeAfterMs = 5000);
 
 // The first visible dialog window of a thread, once there is one; null after
 // `timeoutMs`.
 HWND WaitForDialog(DWORD threadId, int timeoutMs);
+
+// Waits, up to `timeoutMs`, for the keyboard focus to settle in the query
+// field: a dialog may still be being activated when it shows. The focused
+// window, whatever it is by then.
+HWND WaitForQueryFocus(HWND dialog, int timeoutMs = 2000);
 
 // The edit field inside the query box.
 HWND QueryEdit(HWND dialog);
@@ -38,6 +44,14 @@ std::vector<std::string> ListItems(HWND dialog);
 // A message box is a dialog too, without the query box.
 bool IsMessageBox(HWND dialog);
 std::string MessageBoxText(HWND box);
+
+// How a message box looks besides its text.
+struct MessageBoxLook {
+    std::string caption;
+    HWND owner = nullptr;
+    std::string icon; // "information", "warning", "error", or empty for none
+};
+MessageBoxLook LookOf(HWND box);
 
 // What a person does in the search dialog.
 struct DialogAnswer {

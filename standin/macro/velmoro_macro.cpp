@@ -3,11 +3,12 @@
 // received through PellInfo.dll.
 //
 //   velmoro-macro [--query TEXT] [--scope 1001..1004] [--include-all]
-//                 [--cancel] [--drop-list] [INITIAL TEXT]
+//                 [--cancel] [--drop-list] [--keep-message] [INITIAL TEXT]
 //
 // With --query (or --cancel) the dialog is answered from a second thread, so
 // no person and no display are needed; without, it waits for a person.
-// --drop-list opens the history list as the dialog appears (for pictures).
+// --drop-list opens the history list as the dialog appears, --keep-message
+// leaves a message box of the run open for a minute (both for pictures).
 // A text given as @PATH is read from that file, byte for byte: the way to
 // pass Shift_JIS text whatever the command line's encoding.
 #include "dialog_driver.h"
@@ -31,11 +32,12 @@ struct Options {
     DialogAnswer answer;
     bool headless = false; // the dialog is answered from here
     bool dropList = false;
+    bool keepMessage = false;
 };
 
 int Usage() {
     std::fprintf(stderr, "usage: velmoro-macro [--query TEXT] [--scope 1001..1004] [--include-all] [--cancel] "
-                         "[--drop-list] [INITIAL TEXT]\n");
+                         "[--drop-list] [--keep-message] [INITIAL TEXT]\n");
     return 2;
 }
 
@@ -69,6 +71,8 @@ bool Parse(int argc, char** argv, Options& options) {
             options.answer.cancel = options.headless = true;
         } else if (argument == "--drop-list") {
             options.dropList = true;
+        } else if (argument == "--keep-message") {
+            options.keepMessage = true;
         } else if (argument.compare(0, 2, "--") == 0) {
             return false;
         } else {
@@ -112,9 +116,13 @@ int main(int argc, char** argv) {
         }).detach();
     }
     if (options.headless) {
-        const DialogRun run =
-            RunDialog([&] { return static_cast<INT_PTR>(result = search(options.initialText.c_str())); },
-                      [&](HWND window) { AnswerSearchRun(window, options.answer, messages); });
+        const DialogRun run = RunDialog(
+            [&] { return static_cast<INT_PTR>(result = search(options.initialText.c_str())); },
+            [&](HWND window) {
+                if (!(options.keepMessage && IsMessageBox(window)))
+                    AnswerSearchRun(window, options.answer, messages);
+            },
+            options.keepMessage ? 60000 : 5000);
         if (run.leftOpen)
             std::printf("velmoro-macro: a window was left open and closed after a while\n");
     } else

@@ -89,17 +89,7 @@ TEST_F(SearchDialogTest, OpensWithHistoryScopeCheckBoxAndInitialText) {
         includeAllEnabled = IsEnabled(dialog, 1005);
         GetWindowRect(dialog, &placed);
         GetWindowRect(GetDesktopWindow(), &desktop);
-        // The dialog may still be being activated when it shows: give the
-        // focus a moment to settle where it goes.
-        for (int waited = 0; waited < 2000; waited += 10) {
-            GUITHREADINFO info{};
-            info.cbSize = sizeof info;
-            GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-            focus = info.hwndFocus;
-            if (focus && GetParent(focus) == GetDlgItem(dialog, 1000))
-                break;
-            Sleep(10);
-        }
+        focus = WaitForQueryFocus(dialog);
         PressKey(dialog, VK_ESCAPE);
     });
     EXPECT_EQ(choice.result, IDCANCEL);

@@ -54,14 +54,30 @@ protected:
     // and whether it handed anything over.
     Lines Search(const DialogAnswer& answer, bool* handedOver, std::size_t expectedMessages = 0) {
         Lines messages;
+        looks_.clear();
+        looks_.reserve(4); // the driver's thread must not allocate under a test's limit
         const std::size_t logged = std::strlen(callLog_());
         DriveDialog([&] { return static_cast<INT_PTR>(RunSearch("")); },
-                  [&](HWND window) { AnswerSearchRun(window, answer, messages); });
+                  [&](HWND window) {
+                      if (IsMessageBox(window))
+                          looks_.push_back(LookOf(window));
+                      AnswerSearchRun(window, answer, messages);
+                  });
         *handedOver = std::string(callLog_() + logged).find("PushFindPack") != std::string::npos;
         EXPECT_EQ(messages.size(), expectedMessages) << (messages.empty() ? "" : messages.front());
         return messages;
     }
+    // Each message box of the last run: a warning, owned by the main window.
+    void ExpectWarningsOwnedByTheMainWindow(const char* name) {
+        EXPECT_FALSE(looks_.empty()) << name;
+        for (const MessageBoxLook& look : looks_) {
+            EXPECT_EQ(look.icon, "warning") << name;
+            EXPECT_EQ(look.owner, g_session.host.MainWnd()) << name;
+            EXPECT_EQ(look.caption, "VelmoroMailSearch") << name;
+        }
+    }
     std::string folder_;
+    std::vector<MessageBoxLook> looks_;
     HMODULE resources_ = nullptr;
     ConfigureFunction configure_ = nullptr;
     CallLogFunction callLog_ = nullptr;
@@ -110,6 +126,7 @@ TEST_F(SearchRunLimitsTest, RunningOutOfMemoryEndsTheRunWithAMessage) {
             messages = Search(answer, &handedOver, 1);
         }
         EXPECT_EQ(messages.size(), 1u) << c.name;
+        ExpectWarningsOwnedByTheMainWindow(c.name);
         EXPECT_FALSE(handedOver) << c.name;
         EXPECT_EQ(ReadWholeFile(iniPath), "[History]\r\n" + c.history + config) << c.name;
 
@@ -133,6 +150,7 @@ TEST_F(SearchRunLimitsTest, WithoutAFolderTheSettingsLiveInMemory) {
     EXPECT_EQ(g_session.settings->Path(), "");
     bool handedOver = false;
     Search({"fav:work from:alice", 1004, true}, &handedOver, 1); // the settings stay in memory
+    ExpectWarningsOwnedByTheMainWindow("in memory only");
     EXPECT_FALSE(handedOver);
     Search({"fav:work", 0, true}, &handedOver);
     EXPECT_TRUE(handedOver);
@@ -219,6 +237,7 @@ TEST_F(SearchRunLimitsTest, ASaveThatFailsIsToldOnceAndTheRunGoesOn) {
         const std::function<void()> remove = obstacle.put(iniPath);
         bool handedOver = false;
         const Lines told = Search({"first", 1002}, &handedOver, 1);
+        ExpectWarningsOwnedByTheMainWindow(obstacle.name);
         EXPECT_TRUE(handedOver) << obstacle.name;
         Search({"second", 1004, true}, &handedOver);
         EXPECT_TRUE(handedOver) << obstacle.name;

@@ -80,11 +80,14 @@ protected:
     Lines Search(const char* initialText, const DialogAnswer& answer, std::size_t expectedMessages = 0,
                  std::string* shownText = nullptr) {
         Lines messages;
+        looks_.clear();
         const size_t logged = std::strlen(callLog_());
         DriveDialog([&] { return static_cast<INT_PTR>(search_(initialText)); },
                   [&](HWND window) {
                       if (shownText && !IsMessageBox(window))
                           *shownText = QueryText(window);
+                      if (IsMessageBox(window))
+                          looks_.push_back(LookOf(window));
                       AnswerSearchRun(window, answer, messages);
                   });
         lastCalls_ = callLog_() + logged;
@@ -137,8 +140,14 @@ protected:
         return {};
     }
 
+    // The stand-in host's main window, which owns the run's windows.
+    HWND MainWindow() const {
+        return Export<HWND(__cdecl*)()>(GetModuleHandleA((ProgramFolder() + "\\PellInfo.dll").c_str()), "MainWnd")();
+    }
+
     HMODULE plugin_ = nullptr;
     SearchFunction search_ = nullptr;
+    std::vector<MessageBoxLook> looks_; // of the last run's message boxes
     ConfigureFunction configure_ = nullptr;
     CallLogFunction callLog_ = nullptr;
     std::string lastCalls_;
@@ -218,6 +227,24 @@ TEST_F(SearchRunTest, TheInitialTextIsTheMacrosFirstLineEncoded) {
     }
 }
 
+// A text the field opens with, the macro's or the one carried over from an
+// earlier call, is selected whole: a character typed replaces it.
+TEST_F(SearchRunTest, TypingReplacesTheTextTheFieldOpensWith) {
+    ASSERT_NO_FATAL_FAILURE(Load());
+    for (const char* argument : {"abc", ""}) {
+        const std::size_t logged = std::strlen(callLog_());
+        DriveDialog([&] { return static_cast<INT_PTR>(search_(argument)); },
+                    [&](HWND dialog) {
+                        PostMessageA(QueryEdit(dialog), WM_CHAR, 'x', 1);
+                        WaitUntil([&] { return QueryText(dialog) != "abc"; });
+                        Click(dialog, IDOK);
+                    });
+        lastCalls_ = callLog_() + logged;
+        EXPECT_EQ(Join(HandOver()), Hands("(\"x\",target=smallheaderbody),subfolder=0,hilight=1", kAccount, kCurrentFolder))
+            << argument;
+    }
+}
+
 TEST_F(SearchRunTest, OutsideTheMailClientOnlyAMessageIsShown) {
     struct Case {
         const char* setting;
@@ -235,6 +262,10 @@ TEST_F(SearchRunTest, OutsideTheMailClientOnlyAMessageIsShown) {
         const Lines messages = Search("abc", {"w"}, 1);
         ASSERT_EQ(messages.size(), 1u) << c.setting;
         EXPECT_TRUE(Wide(messages[0]) == c.message) << c.setting;
+        // As they always were: no owner, the default caption, no icon.
+        EXPECT_EQ(looks_[0].owner, nullptr) << c.setting;
+        EXPECT_NE(looks_[0].caption, "VelmoroMailSearch") << c.setting;
+        EXPECT_EQ(looks_[0].icon, "") << c.setting;
         EXPECT_TRUE(HandOver().empty());
         EXPECT_EQ(lastCalls_.find("YenEncode"), std::string::npos);
     }
@@ -435,15 +466,59 @@ TEST_F(SearchRunTest, AnUnusableHostLibraryIsNamedNotCalled) {
     ASSERT_NE(plugin_, nullptr);
     search_ = Export<SearchFunction>(plugin_, "search");
     Lines messages;
+    MessageBoxLook look;
     DriveDialog([&] { return static_cast<INT_PTR>(search_("abc")); },
               [&](HWND box) {
                   messages.push_back(MessageBoxText(box));
+                  look = LookOf(box);
                   PostMessageA(box, WM_COMMAND, IDOK, 0);
               });
     ASSERT_EQ(messages.size(), 1u);
+    // Before the host is bound there is no main window to own it.
+    EXPECT_EQ(look.owner, nullptr);
+    EXPECT_EQ(look.caption, "VelmoroMailSearch");
+    EXPECT_EQ(look.icon, "error");
     EXPECT_NE(messages[0].find("PellInfo.dll"), std::string::npos);
     EXPECT_NE(messages[0].find("StartDoGrep"), std::string::npos);
     EXPECT_NE(messages[0].find("PellarinDir"), std::string::npos);
+}
+
+// A message of a run is owned by the mail client's main window and bears
+// the plug-in's name and the icon of its kind: information for answers,
+// warning for what was not done or not kept.
+TEST_F(SearchRunTest, EachMessageIsOwnedCaptionedAndMarkedByItsKind) {
+    struct Case {
+        const char* name;
+        std::string query;
+        bool fileHeldOpen;
+        Lines icons; // of the messages, in order
+    };
+    const Case cases[] = {
+        {"the stored favourites", "fav:", false, {"information"}},
+        {"an unknown favourite", "fav:nosuch", false, {"information"}},
+        {"a name the file cannot hold", "fav:a=b x", false, {"warning"}},
+        {"a text the file cannot hold", "fav:long " + std::string(40000, 'x'), false, {"warning"}},
+        {"the settings, then a favourite, not saved", "fav:w x", true, {"warning", "warning"}},
+    };
+    WriteWholeFile(iniPath_, "[Favorite]\r\nstored=x\r\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_NO_FATAL_FAILURE(Load());
+        const HANDLE held = c.fileHeldOpen ? CreateFileA(iniPath_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                                         nullptr)
+                                           : INVALID_HANDLE_VALUE;
+        Search("", {c.query, 1001}, c.icons.size());
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        Lines icons;
+        for (const MessageBoxLook& look : looks_) {
+            icons.push_back(look.icon);
+            EXPECT_EQ(look.caption, "VelmoroMailSearch");
+            EXPECT_EQ(look.owner, MainWindow());
+        }
+        EXPECT_EQ(icons, c.icons);
+        Unload();
+    }
 }
 
 TEST_F(SearchRunTest, OkKeepsTheScopeEvenWithoutAQueryAndEscapeKeepsNothing) {
@@ -502,9 +577,10 @@ std::vector<HWND> OpenDialogsOf(DWORD thread) {
 }
 
 // The second call returns at once: it opens no window, hands nothing over
-// and changes nothing saved; it brings the open dialog forward, and the
-// run in progress ends as if nothing had happened.
-TEST_F(SearchRunTest, ASecondSearchDuringARunOnlyBringsItsDialogForward) {
+// and changes nothing saved; it brings the run's open window forward (the
+// dialog, or a message box), and the run in progress ends as if nothing had
+// happened.
+TEST_F(SearchRunTest, ASecondSearchDuringARunOnlyBringsItsWindowForward) {
     WNDCLASSA hostClass{};
     hostClass.lpfnWndProc = HostWindowProcedure;
     hostClass.hInstance = GetModuleHandleA(nullptr);
@@ -519,36 +595,51 @@ TEST_F(SearchRunTest, ASecondSearchDuringARunOnlyBringsItsDialogForward) {
     // The stand-in keeps its main window from test to test: its own again.
     const std::unique_ptr<void, std::function<void(void*)>> ownMainWindowAgain(
         mainWindow, [=](void*) { setMainWindow(nullptr); DestroyWindow(mainWindow); });
-    g_searchAgain = search_;
-    g_searchedAgain = -1;
-    std::size_t dialogsOpen = 0;
-    bool broughtForward = false;
-    const std::size_t logged = std::strlen(callLog_());
-    DriveDialog([&] { return static_cast<INT_PTR>(search_("first")); },
-                [&](HWND dialog) {
-                    SetForegroundWindow(mainWindow);
-                    DWORD_PTR answer = 0;
-                    SendMessageTimeoutA(mainWindow, WM_APP, 0, 0, SMTO_NORMAL, 3000, &answer);
-                    broughtForward = GetForegroundWindow() == dialog;
-                    // A second dialog is the fault: it is closed, so that the test ends.
-                    const std::vector<HWND> open = OpenDialogsOf(GetWindowThreadProcessId(dialog, nullptr));
-                    dialogsOpen = open.size();
-                    for (const HWND other : open) {
-                        if (other != dialog)
-                            PostMessageA(other, WM_COMMAND, IDCANCEL, 0);
-                    }
-                    TypeQuery(dialog, "w");
-                    Click(dialog, IDOK);
-                });
-    lastCalls_ = callLog_() + logged;
-    EXPECT_EQ(g_searchedAgain, 0);
-    EXPECT_EQ(dialogsOpen, 1u);
-    EXPECT_TRUE(broughtForward);
-    EXPECT_EQ(Join(HandOver()), Hands("(\"w\",target=smallheaderbody),subfolder=0,hilight=1", kAccount, kCurrentFolder));
-    EXPECT_EQ(lastCalls_.find("again"), std::string::npos) << "the second call encoded its text";
-    std::string shown;
-    Search("", {"", 0, false, true}, 0, &shown);
-    EXPECT_EQ(shown, "first");
+    struct Case {
+        const char* name;
+        const char* query;
+        bool atMessageBox; // else at the dialog
+        std::string handOver;
+    };
+    const Case cases[] = {
+        {"the dialog open", "w", false,
+         Hands("(\"w\",target=smallheaderbody),subfolder=0,hilight=1", kAccount, kCurrentFolder)},
+        {"a message box open", "fav:", true, ""},
+    };
+    for (const Case& c : cases) {
+        g_searchAgain = search_;
+        g_searchedAgain = -1;
+        std::size_t windowsOpen = 0;
+        bool broughtForward = false;
+        Lines messages;
+        const std::size_t logged = std::strlen(callLog_());
+        DriveDialog([&] { return static_cast<INT_PTR>(search_("first")); },
+                    [&](HWND window) {
+                        if (IsMessageBox(window) == c.atMessageBox) {
+                            SetForegroundWindow(mainWindow);
+                            DWORD_PTR answer = 0;
+                            SendMessageTimeoutA(mainWindow, WM_APP, 0, 0, SMTO_NORMAL, 3000, &answer);
+                            broughtForward = GetForegroundWindow() == window;
+                            // A second window is the fault: it is closed, so that the test ends.
+                            const std::vector<HWND> open = OpenDialogsOf(GetWindowThreadProcessId(window, nullptr));
+                            windowsOpen = open.size();
+                            for (const HWND other : open) {
+                                if (other != window)
+                                    PostMessageA(other, WM_COMMAND, IDCANCEL, 0);
+                            }
+                        }
+                        AnswerSearchRun(window, {c.query, 1001}, messages);
+                    });
+        lastCalls_ = callLog_() + logged;
+        EXPECT_EQ(g_searchedAgain, 0) << c.name;
+        EXPECT_EQ(windowsOpen, 1u) << c.name;
+        EXPECT_TRUE(broughtForward) << c.name;
+        EXPECT_EQ(Join(HandOver()), c.handOver) << c.name;
+        EXPECT_EQ(lastCalls_.find("again"), std::string::npos) << c.name << ": the second call encoded its text";
+        std::string shown;
+        Search("", {"", 0, false, true}, 0, &shown);
+        EXPECT_EQ(shown, "first") << c.name;
+    }
 }
 
 // A real host may hand out every string in one buffer that its next call
@@ -800,11 +891,15 @@ TEST_F(SearchRunTest, DeleteRemovesTheHighlightedEntryOfTheDroppedList) {
     DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
                 [&](HWND dialog) {
                     const HWND box = GetDlgItem(dialog, 1000);
+                    // Activation would close a list dropped before it.
+                    WaitForQueryFocus(dialog);
                     TypeQuery(dialog, "typed");
                     SendMessageA(box, CB_SHOWDROPDOWN, TRUE, 0);
                     PressKey(dialog, VK_DOWN);
                     PressKey(dialog, VK_DOWN);
-                    highlighted = WaitUntil([&] { return SendMessageA(box, CB_GETCURSEL, 0, 0) == 1; });
+                    highlighted = WaitUntil([&] {
+                        return SendMessageA(box, CB_GETDROPPEDSTATE, 0, 0) && SendMessageA(box, CB_GETCURSEL, 0, 0) == 1;
+                    });
                     PressKey(dialog, VK_DELETE);
                     WaitUntil([&] { return ListItems(dialog).size() == 2; });
                     items = ListItems(dialog);
