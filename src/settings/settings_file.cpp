@@ -296,11 +296,13 @@ std::string SaveLockName(const std::string& path) {
 }
 
 std::string TemporaryPath(const std::string& path) {
-    const std::size_t extension = path.size() - std::min(path.size(), std::strlen(kSettingsExtension));
-    if (path.size() > std::strlen(kSettingsExtension) &&
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str() + extension, -1, kSettingsExtension, -1) ==
+    const std::size_t extensionLength = std::strlen(kSettingsExtension);
+    if (path.size() > extensionLength) {
+        const std::size_t extensionAt = path.size() - extensionLength;
+        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str() + extensionAt, -1, kSettingsExtension, -1) ==
             CSTR_EQUAL)
-        return path.substr(0, extension) + kTemporaryExtension;
+            return path.substr(0, extensionAt) + kTemporaryExtension;
+    }
     // Any other name: its last character replaced.
     std::string copy = path;
     if (!copy.empty())
@@ -352,8 +354,11 @@ std::vector<std::string> SettingsFile::KeysWithValues(const char* section) const
     }
     try {
         const std::string lines = SectionLines(section, path_);
-        for (std::size_t at = 0; at < lines.size(); at = lines.find('\0', at) + 1) {
-            const std::string line = lines.c_str() + at;
+        for (std::size_t at = 0, end; at < lines.size(); at = end + 1) {
+            end = lines.find('\0', at);
+            const std::string line = lines.substr(at, end == std::string::npos ? end : end - at);
+            if (end == std::string::npos)
+                end = lines.size();
             const std::size_t equals = line.find('=');
             if (equals != std::string::npos && equals > 0 && !AsRead(line.substr(equals + 1)).empty())
                 keys.push_back(line.substr(0, equals));
