@@ -85,67 +85,8 @@ std::size_t MarkLength(ProfileEncoding encoding) {
     return 0;
 }
 
-// What the reader makes of one line (its characters, without the line end).
-struct LineShape {
-    bool blank = true;
-    bool header = false;
-    std::string_view name; // the section's, or the key's
-    bool hasValue = false; // a key's line with "="
-    std::string_view value;
-};
-
-LineShape ShapeOf(std::string_view line, ProfileEncoding encoding) {
-    LineShape shape;
-    std::size_t first = std::string_view::npos;
-    std::size_t nonSpaceEnd = 0; // the end of the last character that is not white space
-    std::size_t equals = std::string_view::npos, nameEnd = 0, valueStart = std::string_view::npos;
-    std::size_t close = std::string_view::npos, innerEnd = 0;
-    for (std::size_t at = 0; at < line.size();) {
-        const Character c = CharacterAt(line, at, encoding);
-        if (IsLineBreak(c.code))
-            break;
-        if (!IsReaderWhiteSpace(c.code)) {
-            if (first == std::string_view::npos)
-                first = at;
-            if (equals != std::string_view::npos && valueStart == std::string_view::npos)
-                valueStart = at;
-            if (c.code == '=' && equals == std::string_view::npos) {
-                equals = at;
-                nameEnd = nonSpaceEnd;
-            }
-            if (c.code == ']') {
-                close = at;
-                innerEnd = nonSpaceEnd;
-            }
-            nonSpaceEnd = at + c.length;
-        }
-        at += c.length;
-    }
-    if (first == std::string_view::npos)
-        return shape;
-    shape.blank = false;
-    const std::size_t unit = IsUtf16(encoding) ? 2 : 1;
-    if (CharacterAt(line, first, encoding).code == '[' && close != std::string_view::npos && close > first) {
-        shape.header = true;
-        std::size_t innerStart = first + unit;
-        while (innerStart < innerEnd && IsReaderWhiteSpace(CharacterAt(line, innerStart, encoding).code))
-            innerStart += unit;
-        shape.name = line.substr(innerStart, std::max(innerStart, innerEnd) - innerStart);
-        return shape;
-    }
-    if (equals == std::string_view::npos) {
-        shape.name = line.substr(first, nonSpaceEnd - first);
-        return shape;
-    }
-    shape.name = line.substr(first, std::max(first, nameEnd) - first);
-    shape.hasValue = true;
-    if (valueStart != std::string_view::npos)
-        shape.value = line.substr(valueStart, nonSpaceEnd - valueStart);
-    return shape;
-}
-
-// The name of the key on a line that is no header: what ShapeOf gives,
-// read only as far as the "=". Nothing for a blank line.
+// The name of the key on a line that is no header: what stands before the
+// first "=" (all of it, without one), trimmed. Nothing for a blank line.
 std::optional<std::string_view> KeyNameOf(std::string_view line, ProfileEncoding encoding) {
     std::size_t first = std::string_view::npos;
     std::size_t nonSpaceEnd = 0;
@@ -166,6 +107,61 @@ std::optional<std::string_view> KeyNameOf(std::string_view line, ProfileEncoding
     if (first == std::string_view::npos)
         return std::nullopt;
     return line.substr(first, nonSpaceEnd - first);
+}
+
+// What the reader makes of one line (its characters, without the line end).
+struct LineShape {
+    bool blank = true;
+    bool header = false;
+    std::string_view name; // the section's, or the key's
+    bool hasValue = false; // a key's line with "="
+    std::string_view value;
+};
+
+LineShape ShapeOf(std::string_view line, ProfileEncoding encoding) {
+    LineShape shape;
+    std::size_t first = std::string_view::npos;
+    std::size_t nonSpaceEnd = 0; // the end of the last character that is not white space
+    std::size_t equals = std::string_view::npos, valueStart = std::string_view::npos;
+    std::size_t close = std::string_view::npos, innerEnd = 0;
+    for (std::size_t at = 0; at < line.size();) {
+        const Character c = CharacterAt(line, at, encoding);
+        if (IsLineBreak(c.code))
+            break;
+        if (!IsReaderWhiteSpace(c.code)) {
+            if (first == std::string_view::npos)
+                first = at;
+            if (equals != std::string_view::npos && valueStart == std::string_view::npos)
+                valueStart = at;
+            if (c.code == '=' && equals == std::string_view::npos)
+                equals = at;
+            if (c.code == ']') {
+                close = at;
+                innerEnd = nonSpaceEnd;
+            }
+            nonSpaceEnd = at + c.length;
+        }
+        at += c.length;
+    }
+    if (first == std::string_view::npos)
+        return shape;
+    shape.blank = false;
+    const std::size_t unit = IsUtf16(encoding) ? 2 : 1;
+    if (CharacterAt(line, first, encoding).code == '[' && close != std::string_view::npos && close > first) {
+        shape.header = true;
+        std::size_t innerStart = first + unit;
+        while (innerStart < innerEnd && IsReaderWhiteSpace(CharacterAt(line, innerStart, encoding).code))
+            innerStart += unit;
+        shape.name = line.substr(innerStart, std::max(innerStart, innerEnd) - innerStart);
+        return shape;
+    }
+    shape.name = KeyNameOf(line, encoding).value_or(std::string_view());
+    if (equals == std::string_view::npos)
+        return shape;
+    shape.hasValue = true;
+    if (valueStart != std::string_view::npos)
+        shape.value = line.substr(valueStart, nonSpaceEnd - valueStart);
+    return shape;
 }
 
 // The line that starts at `at`: its characters and one line end after them
