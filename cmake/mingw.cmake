@@ -9,9 +9,11 @@ set(VELMORO_WIN_ARCH "${VELMORO_WIN_ARCH}" CACHE STRING "i686 or x86_64")
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${VELMORO_WIN_ARCH})
 set(_triple ${VELMORO_WIN_ARCH}-w64-mingw32)
-# The posix thread variant: with the win32 one Boost.Regex wants its compiled library.
-set(CMAKE_C_COMPILER ${_triple}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${_triple}-g++-posix)
+# The win32 thread variant: its locks are the system's and never allocate,
+# so the C++ runtime can throw when memory has run out (the posix variant's
+# locks are made on first use, with calloc).
+set(CMAKE_C_COMPILER ${_triple}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${_triple}-g++-win32)
 set(CMAKE_RC_COMPILER ${_triple}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

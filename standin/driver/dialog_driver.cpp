@@ -2,8 +2,8 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <utility>
-#include <thread>
 
 namespace {
 
@@ -23,7 +23,28 @@ HWND FindThreadDialog(DWORD threadId) {
     return found;
 }
 
+DWORD WINAPI RunWork(void* work) {
+    const std::unique_ptr<std::function<void()>> owned(static_cast<std::function<void()>*>(work));
+    (*owned)();
+    return 0;
+}
+
 } // namespace
+
+HANDLE StartThread(std::function<void()> work) {
+    auto* owned = new std::function<void()>(std::move(work));
+    const HANDLE thread = CreateThread(nullptr, 0, RunWork, owned, 0, nullptr);
+    if (!thread)
+        delete owned;
+    return thread;
+}
+
+void JoinThread(HANDLE thread) {
+    if (!thread)
+        return;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
 
 HWND WaitForDialog(DWORD threadId, int timeoutMs) {
     for (int waited = 0; waited <= timeoutMs; waited += 10) {
@@ -41,7 +62,7 @@ DialogRun RunDialog(const std::function<INT_PTR()>& show, const std::function<vo
     std::atomic<int> leftOpen{0};
     // Every window the run shows in turn (the dialog, then perhaps a message
     // box) is handed to the script once.
-    std::thread driver([&] {
+    const HANDLE driver = StartThread([&] {
         HWND handled = nullptr;
         int idleMs = 0;
         while (!done) {
@@ -61,7 +82,7 @@ DialogRun RunDialog(const std::function<INT_PTR()>& show, const std::function<vo
     DialogRun run;
     run.result = show();
     done = true;
-    driver.join();
+    JoinThread(driver);
     run.leftOpen = leftOpen;
     return run;
 }

@@ -8,6 +8,13 @@
 #include <string>
 #include <vector>
 
+// Runs `work` on a new thread of the process; its handle, for JoinThread.
+// Win32 threads: the toolchain's C++ library has none of its own.
+HANDLE StartThread(std::function<void()> work);
+
+// Waits for the thread to end and closes its handle.
+void JoinThread(HANDLE thread);
+
 // How a scripted dialog went.
 struct DialogRun {
     INT_PTR result = 0; // what `show` returned

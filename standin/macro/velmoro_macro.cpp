@@ -19,7 +19,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -110,10 +109,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> messages;
     if (options.dropList) {
         const DWORD thread = GetCurrentThreadId();
-        std::thread([thread] {
+        CloseHandle(StartThread([thread] {
             if (const HWND dialog = WaitForDialog(thread, 60000))
                 SendMessageA(GetDlgItem(dialog, 1000), CB_SHOWDROPDOWN, TRUE, 0);
-        }).detach();
+        }));
     }
     if (options.headless) {
         const DialogRun run = RunDialog(

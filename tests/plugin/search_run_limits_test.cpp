@@ -15,7 +15,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -186,7 +185,7 @@ struct Obstacle {
 std::function<void()> HoldTheSaveLock(const std::string& iniPath) {
     const HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     const HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    auto holder = std::make_shared<std::thread>([=] {
+    const HANDLE holder = StartThread([=] {
         const HANDLE lock = CreateMutexA(nullptr, FALSE, SaveLockName(iniPath).c_str());
         WaitForSingleObject(lock, INFINITE);
         SetEvent(held);
@@ -197,7 +196,7 @@ std::function<void()> HoldTheSaveLock(const std::string& iniPath) {
     WaitForSingleObject(held, 10000);
     return [=] {
         SetEvent(release);
-        holder->join();
+        JoinThread(holder);
         CloseHandle(held);
         CloseHandle(release);
     };
