@@ -1,5 +1,6 @@
 // The DLL's entry routine and its one export.
 #include "plugin/attach.h"
+#include "plugin/exception_storage.h"
 #include "plugin/search_run.h"
 #include "plugin/session.h"
 
@@ -14,6 +15,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         AttachProcess(instance);
     else if (reason == DLL_PROCESS_DETACH)
         DetachProcess();
+    else if (reason == DLL_THREAD_DETACH)
+        ReleaseThreadExceptionRecord();
     return TRUE;
 }
 
