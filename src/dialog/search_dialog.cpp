@@ -96,7 +96,8 @@ bool RemoveHighlightedEntry(HWND dialog, DialogContext& context) {
 
 // The query field's procedure, put in front of its own for Delete on the
 // dropped list; nothing may unwind through the system's code from here
-// either.
+// either: memory running out ends the dialog as the dialog's own procedure
+// does.
 LRESULT CALLBACK QueryEditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND dialog = GetParent(GetParent(edit));
     DialogContext& context = ContextOf(dialog);
@@ -105,6 +106,8 @@ LRESULT CALLBACK QueryEditProcedure(HWND edit, UINT message, WPARAM wParam, LPAR
             if (RemoveHighlightedEntry(dialog, context))
                 return 0;
         } catch (...) {
+            context.choice.ranOutOfMemory = true;
+            EndDialog(dialog, IDCANCEL);
             return 0;
         }
     }
@@ -226,9 +229,17 @@ ScreenRect Screen(const RECT& rect) {
     return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
+// Nothing may unwind through the system's code: with no memory for the
+// list, the dialog goes on the desktop's middle.
 BOOL CALLBACK AddScreen(HMONITOR, HDC, LPRECT rect, LPARAM screens) {
-    reinterpret_cast<std::vector<ScreenRect>*>(screens)->push_back(Screen(*rect));
-    return TRUE;
+    auto& list = *reinterpret_cast<std::vector<ScreenRect>*>(screens);
+    try {
+        list.push_back(Screen(*rect));
+        return TRUE;
+    } catch (...) {
+        list.clear();
+        return FALSE;
+    }
 }
 
 // Where a window stands, or would stand if it is minimised.

@@ -6,7 +6,7 @@
 #include "settings/settings_file.h"
 
 #include <cctype>
-#include <new>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -28,15 +28,17 @@ std::string ModuleFolder(HMODULE module) {
 }
 
 template <typename Function>
-bool Bind(HMODULE library, const char* name, Function& slot) {
+bool Bind(HMODULE library, const char* name, Function& slot, const char*& missing) {
     const FARPROC address = GetProcAddress(library, name);
     // Through the generic function type, which the compiler accepts quietly.
     slot = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
-    if (!address && g_session.missingHostFunction.empty())
-        g_session.missingHostFunction = name;
+    if (!address && !missing)
+        missing = name;
     return address != nullptr;
 }
 
+// What binding found is put in place only once it is all known: memory
+// running out on the way leaves the host unbound, to be bound by a run.
 void BindHostLibrary() {
     const std::optional<std::string> folder = ReadRegistryString(kMailClientFolderPath);
     if (!folder) {
@@ -46,36 +48,40 @@ void BindHostLibrary() {
     // The registered folder ends with its separator. A path that is not a
     // full one would be looked for along the search path, the current
     // folder included, where anyone could have put a PellInfo.dll.
-    const std::string path = *folder + kHostLibraryName;
-    g_session.hostLibraryPath = path;
-    g_session.hostLibrary = IsFullPath(path) ? LoadLibraryA(path.c_str()) : nullptr;
-    if (!g_session.hostLibrary) {
-        g_session.hostProblem = HostProblem::LibraryNotLoaded;
-        return;
-    }
-    const HMODULE library = g_session.hostLibrary;
-    HostApi& host = g_session.host;
-    bool bound = true;
-#define VELMORO_BIND(name, result, parameters) bound &= Bind(library, #name, host.name);
-    VELMORO_HOST_FUNCTIONS(VELMORO_BIND)
+    std::string path = *folder + kHostLibraryName;
+    const HMODULE library = IsFullPath(path) ? LoadLibraryA(path.c_str()) : nullptr;
+    HostApi host{};
+    const char* missing = nullptr;
+    bool bound = library != nullptr;
+    if (library) {
+#define VELMORO_BIND(name, result, parameters) bound &= Bind(library, #name, host.name, missing);
+        VELMORO_HOST_FUNCTIONS(VELMORO_BIND)
 #undef VELMORO_BIND
-    g_session.hostProblem = bound ? HostProblem::None : HostProblem::FunctionMissing;
+    }
+    std::string missingName = missing ? missing : "";
+    g_session.hostLibraryPath.swap(path);
+    g_session.missingHostFunction.swap(missingName);
+    g_session.hostLibrary = library;
+    g_session.host = host;
+    g_session.hostProblem = !library ? HostProblem::LibraryNotLoaded
+                            : bound  ? HostProblem::None
+                                     : HostProblem::FunctionMissing;
 }
 
+// Likewise the settings: put in place whole, or not at all.
 void RestoreSettings(HMODULE module) {
     const std::string folder = PluginFolder(module);
     // With no folder, nothing is written anywhere: a relative path would put
     // the file in the Windows folder.
-    g_session.settingsInMemoryOnly = folder.empty();
     const std::string path = folder.empty() ? "" : folder + kSettingsFileName;
-    g_session.settings = new (std::nothrow) SettingsFile(path.c_str());
-    if (!g_session.settings)
-        return;
-    SavedState saved = LoadSavedState(*g_session.settings);
-    g_session.history = std::move(saved.history);
-    KeepFirstOfEach(g_session.history);
+    std::unique_ptr<SettingsFile> settings = std::make_unique<SettingsFile>(path.c_str());
+    SavedState saved = LoadSavedState(*settings);
+    KeepFirstOfEach(saved.history);
+    g_session.settingsInMemoryOnly = folder.empty();
+    g_session.history.swap(saved.history);
     g_session.scope = saved.scope;
     g_session.includeAll = saved.includeAll;
+    g_session.settings = settings.release();
 }
 
 } // namespace
@@ -95,7 +101,7 @@ std::string PluginFolder(HMODULE module) {
 
 // Each part on its own: memory running out while the settings are read
 // must not keep the host functions from being bound, and neither may let an
-// exception into the loader.
+// exception into the loader. A part left undone is done by the first run.
 void AttachProcess(HMODULE module) noexcept {
     try {
         RestoreSettings(module);
@@ -106,6 +112,13 @@ void AttachProcess(HMODULE module) noexcept {
     } catch (...) {
         g_session.hostProblem = HostProblem::NotBound;
     }
+}
+
+void CompleteAttach(HMODULE module) {
+    if (!g_session.settings)
+        RestoreSettings(module);
+    if (g_session.hostProblem == HostProblem::NotBound)
+        BindHostLibrary();
 }
 
 void DetachProcess() noexcept {

@@ -19,8 +19,12 @@ std::string PluginFolder(HMODULE module);
 
 // Finds the settings file, restores the history, the scope and the check box,
 // and binds the host functions. Never refuses the load, and nothing escapes:
-// what could not be done is recorded, and the search run copes with it.
+// what memory running out left undone, CompleteAttach does.
 void AttachProcess(HMODULE module) noexcept;
+
+// Does what attach could not do for lack of memory: restores the settings,
+// binds the host. Memory running out again throws, and leaves it undone.
+void CompleteAttach(HMODULE module);
 
 // Destroys the settings file object.
 void DetachProcess() noexcept;

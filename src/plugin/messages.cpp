@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <new>
+
 const char kNotInMailClientMessage[] = "このマクロはVelmoroからは起動できません。";
 const char kMainWindowMissingMessage[] = "Velmoroメール本体が起動してなければなりません。";
 const char kHostFolderNotRegisteredMessage[] =
@@ -18,8 +20,6 @@ const char kHostLibraryNotLoadedMessage[] =
     "PellInfo.dll を読み込めませんでした。Velmoroメールのフォルダに PellInfo.dll があるか確かめてください。";
 const char kHostFunctionMissingMessage[] = "PellInfo.dll に次の関数がありません: ";
 const char kHostFunctionMissingRemedy[] = "Velmoroメールを新しい版に更新してください。";
-const char kHostNotBoundMessage[] =
-    "メモリが足りず、プラグインの準備 (PellInfo.dll の読み込み) が終わっていません。Velmoroメールを起動し直してください。";
 const char kHostFolderSourceNote[] =
     "(フォルダはレジストリ HKEY_CURRENT_USER\\Software\\Ostravik\\Pellarin\\Config\\PellarinDir から取得しています)";
 const char kBadFavoriteNameMessage[] =
@@ -56,12 +56,13 @@ const char* const kSaveFailureCauses[] = {
     "ディスクの空きが足りません。不要なファイルを削除して空きを作ってください。",
     "設定ファイルのパスが長すぎます。もっと短いパスのフォルダを使ってください。",
     "設定ファイルのフォルダがありません。フォルダがあるか確かめてください。",
+    "メモリが足りません。Velmoroメールを起動し直してください。",
     "Windows がエラー (コード %) を返しました。",
 };
 static_assert(sizeof kSaveFailureCauses / sizeof *kSaveFailureCauses == static_cast<int>(SaveFailure::Other) + 1,
               "a cause for every failure");
 const char kOutOfMemoryMessage[] =
-    "メモリが足りないため、この検索を実行できませんでした。検索する語句を短くしてください。";
+    "メモリが足りないため、この検索を実行できませんでした。検索する語句を短くするか、Velmoroメールを起動し直してください。";
 
 const char kAllAccountsFolders[] = "受信+送信済み+ユーザー";
 
@@ -126,7 +127,7 @@ LRESULT CALLBACK SeeMessageBox(int code, WPARAM wParam, LPARAM lParam) {
 
 // While it is open, the box is the run's open window; the one open before
 // (the dialog) is again after.
-void ShowBox(SearchSession& session, HWND owner, const char* text, const char* caption, UINT style) {
+void ShowBox(SearchSession& session, HWND owner, const char* text, const char* caption, UINT style) noexcept {
     const HWND before = session.openWindow;
     session.openWindow = nullptr;
     g_seenMessageBox = &session.openWindow;
@@ -141,10 +142,14 @@ void ShowBox(SearchSession& session, HWND owner, const char* text, const char* c
 } // namespace
 
 void ShowMessage(SearchSession& session, const std::string& text, MessageKind kind) {
+    ShowMessage(session, text.c_str(), kind);
+}
+
+void ShowMessage(SearchSession& session, const char* text, MessageKind kind) noexcept {
     const UINT icons[] = {MB_ICONINFORMATION, MB_ICONWARNING, MB_ICONERROR};
     // A window gone meanwhile would keep the box from showing at all.
     const HWND owner = IsWindow(session.mainWindow) ? session.mainWindow : nullptr;
-    ShowBox(session, owner, text.c_str(), kMessageCaption, icons[static_cast<int>(kind)]);
+    ShowBox(session, owner, text, kMessageCaption, icons[static_cast<int>(kind)]);
 }
 
 void ShowRefusal(SearchSession& session, const char* text) {
@@ -154,9 +159,6 @@ void ShowRefusal(SearchSession& session, const char* text) {
 void ShowHostProblem(SearchSession& session) {
     const std::string source = "\n" + session.hostLibraryPath + "\n" + kHostFolderSourceNote;
     switch (session.hostProblem) {
-    case HostProblem::NotBound:
-        ShowMessage(session, kHostNotBoundMessage, MessageKind::Error);
-        break;
     case HostProblem::FolderNotRegistered:
         ShowMessage(session, kHostFolderNotRegisteredMessage, MessageKind::Error);
         break;
@@ -169,6 +171,7 @@ void ShowHostProblem(SearchSession& session) {
                         source,
                     MessageKind::Error);
         break;
+    case HostProblem::NotBound: // bound by the run before it asks
     case HostProblem::None:
         break;
     }
@@ -182,9 +185,13 @@ void TellIfSettingsInMemoryOnly(SearchSession& session) {
 }
 
 void TellSettingsNotSaved(SearchSession& session, const SaveResult& result) {
+    // Memory running out ends the run, with the one message that says so.
+    if (result.failure == SaveFailure::OutOfMemory)
+        throw std::bad_alloc();
     if (!session.toldSettingsNotSaved && session.settings) {
+        const std::string text =
+            std::string(kSettingsNotSavedMessage) + "\n" + SaveFailureText(result, session.settings->Path());
         session.toldSettingsNotSaved = true;
-        ShowMessage(session, std::string(kSettingsNotSavedMessage) + "\n" + SaveFailureText(result, session.settings->Path()),
-                    MessageKind::Warning);
+        ShowMessage(session, text, MessageKind::Warning);
     }
 }

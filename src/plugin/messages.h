@@ -13,7 +13,6 @@ extern const char kMainWindowMissingMessage[];
 extern const char kHostFolderNotRegisteredMessage[];
 extern const char kHostLibraryNotLoadedMessage[];
 extern const char kHostFunctionMissingMessage[];
-extern const char kHostNotBoundMessage[];
 extern const char kHostFolderSourceNote[];
 extern const char kBadFavoriteNameMessage[];
 extern const char kFavoriteTooLongMessage[];
@@ -41,6 +40,9 @@ enum class MessageKind { Answer, Warning, Error };
 // icon of its kind, owned by the mail client's main window once the run
 // knows it. While it is open, it is the run's open window.
 void ShowMessage(SearchSession& session, const std::string& text, MessageKind kind);
+// The same for a fixed text: it takes no memory, so it can say that memory
+// ran out.
+void ShowMessage(SearchSession& session, const char* text, MessageKind kind) noexcept;
 
 // The two refusals (not inside the mail client, its main program not
 // running), as they always were: no owner, the default caption, no icon.
@@ -55,4 +57,6 @@ void ShowHostProblem(SearchSession& session);
 void TellIfSettingsInMemoryOnly(SearchSession& session);
 
 // Once per process: that a save of the history and the scope failed, and why.
+// One that failed for lack of memory throws std::bad_alloc instead: the run
+// ends as it does wherever memory runs out.
 void TellSettingsNotSaved(SearchSession& session, const SaveResult& result);

@@ -1,6 +1,7 @@
 #include "plugin/search_run.h"
 
 #include "dialog/search_dialog.h"
+#include "plugin/attach.h"
 #include "plugin/help_file.h"
 #include "plugin/host.h"
 #include "plugin/messages.h"
@@ -9,6 +10,7 @@
 #include "query/language.h"
 #include "query/translate.h"
 #include "settings/schema.h"
+#include "settings/settings_file.h"
 
 #include <windows.h>
 
@@ -29,6 +31,18 @@ void RemoveHistoryEntry(std::size_t place) {
         TellSettingsNotSaved(g_session, saved);
 }
 
+// The state another process (another window of the mail client) saved, or a
+// hand edit, is taken at the next run: the file is read only when it changed.
+void TakeStateSavedElsewhere() {
+    if (!g_session.settings || !g_session.settings->Refresh())
+        return;
+    SavedState saved = StateAtHand(*g_session.settings);
+    KeepFirstOfEach(saved.history);
+    g_session.history.swap(saved.history);
+    g_session.scope = saved.scope;
+    g_session.includeAll = saved.includeAll;
+}
+
 SearchDialogChoice AskUser(HWND mainWindow) {
     const SearchDialogState state{g_session.initialText, g_session.history, g_session.scope, g_session.includeAll,
                                   g_session.settings && CloseInputMethodOnOpen(*g_session.settings),
@@ -36,21 +50,35 @@ SearchDialogChoice AskUser(HWND mainWindow) {
     return ShowSearchDialog(g_session.module, mainWindow, state);
 }
 
-// OK keeps the scope and the check box, with a query or without, and a
-// confirmed query goes to the front of the history: all in one save. A file
-// that cannot be written is told once; the run goes on from memory.
-void KeepChoice(const SearchDialogChoice& choice) {
+// OK keeps the scope and the check box, with a query or without; a
+// confirmed query goes to the front of the history, and a favourite it
+// stores goes with it: all in one save, so the file holds all of it or none.
+// A file that cannot be written is told once (and a favourite each time);
+// the run goes on from memory. What the query asks for.
+QueryRequest KeepChoice(const SearchDialogChoice& choice, Separators separators) {
     g_session.scope = choice.scope;
     g_session.includeAll = choice.includeAll;
     const bool confirmed = choice.result == IDOK;
-    if (confirmed)
+    QueryRequest request{QueryRequest::Done, {}, {}};
+    if (confirmed) {
         InsertQuery(g_session.history, choice.query, kSavedHistoryEntries);
-    if (!g_session.settings)
-        return;
-    const SaveResult saved =
-        SaveConfirmation(*g_session.settings, choice.scope, choice.includeAll, confirmed ? &g_session.history : nullptr);
-    if (!saved)
+        std::string query = g_session.history.front();
+        TrimSpaces(query, separators);
+        request = ReadQueryRequest(query, separators);
+    }
+    std::vector<ProfileChange> changes =
+        ConfirmationChanges(choice.scope, choice.includeAll, confirmed ? &g_session.history : nullptr);
+    const bool storing = request.kind == QueryRequest::StoreFavorite && !RefuseFavorite(g_session, request);
+    if (storing)
+        changes.push_back(FavoriteChange(request));
+    SettingsFile& settings = *g_session.settings; // there once attach is complete
+    if (const SaveResult saved = settings.Save(changes); !saved) {
         TellSettingsNotSaved(g_session, saved);
+        if (storing)
+            ShowMessage(g_session, std::string(kFavoriteNotSavedMessage) + "\n" + SaveFailureText(saved, settings.Path()),
+                        MessageKind::Warning);
+    }
+    return request;
 }
 
 void OpenHelpFile() {
@@ -60,6 +88,7 @@ void OpenHelpFile() {
 }
 
 void RunSteps(const char* initialText) {
+    CompleteAttach(g_session.module);
     if (g_session.hostProblem != HostProblem::None) {
         ShowHostProblem(g_session);
         return;
@@ -76,27 +105,32 @@ void RunSteps(const char* initialText) {
     }
     g_session.mainWindow = mainWindow;
     TellIfSettingsInMemoryOnly(g_session);
+    TakeStateSavedElsewhere();
     if (std::optional<std::string> initial = InitialTextFor(host, initialText))
         g_session.initialText = std::move(*initial);
 
     const SearchDialogChoice choice = AskUser(mainWindow);
-    if (choice.confirmed)
-        KeepChoice(choice);
+    // A dialog that ran out of memory keeps nothing, not even the scope of
+    // an OK half handled.
     if (choice.ranOutOfMemory) {
         ShowMessage(g_session, kOutOfMemoryMessage, MessageKind::Warning);
         return;
     }
+    if (!choice.confirmed)
+        return;
+    const Separators separators = g_session.settings && FullWidthSpaceSeparates(*g_session.settings)
+                                      ? Separators::SpaceAndFullWidthSpace
+                                      : Separators::Space;
+    QueryRequest request = KeepChoice(choice, separators);
     if (choice.result != IDOK)
         return;
 
     const SearchPlace place = ResolveScope(host, g_session.scope, g_session.includeAll);
-    const Separators separators = g_session.settings && FullWidthSpaceSeparates(*g_session.settings)
-                                      ? Separators::SpaceAndFullWidthSpace
-                                      : Separators::Space;
-    std::string query = g_session.history.front();
-    TrimSpaces(query, separators);
-    const QueryRequest request = RunTextCommands(g_session, std::move(query), separators);
+    if (request.kind == QueryRequest::RecallFavorite)
+        request = RecallFavorite(g_session, request.text, separators);
     switch (request.kind) {
+    case QueryRequest::RecallFavorite:
+    case QueryRequest::StoreFavorite:
     case QueryRequest::Done:
         return;
     case QueryRequest::OpenHelp:
@@ -129,7 +163,7 @@ int RunSearch(const char* initialText) noexcept {
     } catch (...) {
         // Out of memory (bad_alloc), or a query too long to translate at all
         // (length_error): nothing is handed over, and the history and the
-        // settings stay as they were saved.
+        // settings stay as they were saved. The message takes no memory.
         ShowMessage(g_session, kOutOfMemoryMessage, MessageKind::Warning);
     }
     g_session.runInProgress = false;

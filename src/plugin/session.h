@@ -16,7 +16,7 @@ class SettingsFile;
 // Why the host functions cannot be used, if they cannot.
 enum class HostProblem {
     None,
-    NotBound,            // attach never got as far as binding them
+    NotBound,            // not bound yet: attach ran out of memory first, and the run binds them
     FolderNotRegistered, // no PellarinDir in the registry
     LibraryNotLoaded,    // PellInfo.dll could not be loaded from that folder
     FunctionMissing,     // the library lacks one of the functions

@@ -7,6 +7,7 @@
 #include "settings/settings_file.h"
 #include "settings/stored_value.h"
 
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -17,60 +18,58 @@ const std::string kHelpQuery = "help:";
 const std::string kDebugPrefix = "debug:";
 const std::string kDeleteFavorite = "\"\"";
 
-// "fav:name" recalls, "fav:name text" stores, "fav:name """ deletes; with the
-// separator right after the colon it is an ordinary query.
-QueryRequest RunFavoriteCommand(SearchSession& session, const std::string& query, Separators separators) {
-    const SeparatorAt separator = FindSeparator(query, separators);
-    const std::string::size_type nameStart = kFavoritePrefix.size();
-    if (separator.at == std::string::npos) {
-        const std::string name = query.substr(nameStart);
-        const std::optional<std::string> stored =
-            session.settings && !name.empty() ? RecallFavorite(*session.settings, name) : std::string();
-        // Only a value that cannot be read at all (no memory) leaves the
-        // query as it is.
-        if (!stored)
-            return {QueryRequest::Search, query};
-        if (stored->empty()) {
-            ShowMessage(session,
-                        UnknownFavoriteMessage(
-                            name, session.settings ? FavoriteNames(*session.settings) : std::vector<std::string>()),
-                        MessageKind::Answer);
-            return {QueryRequest::Done, {}};
-        }
-        std::string recalled = *stored;
-        TrimSpaces(recalled, separators);
-        return {QueryRequest::Search, recalled};
-    }
-    if (separator.at == nameStart)
-        return {QueryRequest::Search, query};
-    const std::string name = query.substr(nameStart, separator.at - nameStart);
-    const std::string text = query.substr(separator.at + separator.length);
-    const std::optional<std::string> value = text == kDeleteFavorite ? std::nullopt : std::optional<std::string>(text);
-    if (!CanStoreKeyName(name)) {
-        ShowMessage(session, kBadFavoriteNameMessage, MessageKind::Warning);
-    } else if (value && !CanStoreValue(text)) {
-        ShowMessage(session, kFavoriteTooLongMessage, MessageKind::Warning);
-    } else if (!session.settings) {
-        ShowMessage(session, kFavoriteNotSavedMessage, MessageKind::Warning);
-    } else if (const SaveResult saved = StoreFavorite(*session.settings, name, value); !saved) {
-        ShowMessage(session, std::string(kFavoriteNotSavedMessage) + "\n" + SaveFailureText(saved, session.settings->Path()),
-                    MessageKind::Warning);
-    }
-    return {QueryRequest::Done, {}};
+// "help:" and "debug:", of a typed query or a recalled favourite.
+QueryRequest ReadOtherCommands(std::string query) {
+    if (query == kHelpQuery)
+        return {QueryRequest::OpenHelp, {}, {}};
+    if (StartsWith(query, kDebugPrefix))
+        return {QueryRequest::RawExpression, query.substr(kDebugPrefix.size()), {}};
+    return {QueryRequest::Search, std::move(query), {}};
 }
 
 } // namespace
 
-QueryRequest RunTextCommands(SearchSession& session, std::string query, Separators separators) {
-    if (StartsWith(query, kFavoritePrefix)) {
-        const QueryRequest request = RunFavoriteCommand(session, query, separators);
-        if (request.kind == QueryRequest::Done)
-            return request;
-        query = request.text;
+QueryRequest ReadQueryRequest(const std::string& query, Separators separators) {
+    if (!StartsWith(query, kFavoritePrefix))
+        return ReadOtherCommands(query);
+    const SeparatorAt separator = FindSeparator(query, separators);
+    const std::string::size_type nameStart = kFavoritePrefix.size();
+    if (separator.at == std::string::npos)
+        return {QueryRequest::RecallFavorite, query.substr(nameStart), {}};
+    if (separator.at == nameStart)
+        return ReadOtherCommands(query);
+    const std::string text = query.substr(separator.at + separator.length);
+    return {QueryRequest::StoreFavorite, query.substr(nameStart, separator.at - nameStart),
+            text == kDeleteFavorite ? std::nullopt : std::optional<std::string>(text)};
+}
+
+bool RefuseFavorite(SearchSession& session, const QueryRequest& request) {
+    if (!CanStoreKeyName(request.text))
+        ShowMessage(session, kBadFavoriteNameMessage, MessageKind::Warning);
+    else if (request.value && !CanStoreValue(*request.value))
+        ShowMessage(session, kFavoriteTooLongMessage, MessageKind::Warning);
+    else
+        return false;
+    return true;
+}
+
+ProfileChange FavoriteChange(const QueryRequest& request) {
+    return FavoriteStored(request.text, request.value);
+}
+
+QueryRequest RecallFavorite(SearchSession& session, const std::string& name, Separators separators) {
+    const std::optional<std::string> stored =
+        session.settings && !name.empty() ? RecallFavorite(*session.settings, name) : std::string();
+    if (!stored)
+        throw std::bad_alloc();
+    if (stored->empty()) {
+        ShowMessage(session,
+                    UnknownFavoriteMessage(
+                        name, session.settings ? FavoriteNames(*session.settings) : std::vector<std::string>()),
+                    MessageKind::Answer);
+        return {QueryRequest::Done, {}, {}};
     }
-    if (query == kHelpQuery)
-        return {QueryRequest::OpenHelp, {}};
-    if (StartsWith(query, kDebugPrefix))
-        return {QueryRequest::RawExpression, query.substr(kDebugPrefix.size())};
-    return {QueryRequest::Search, std::move(query)};
+    std::string recalled = *stored;
+    TrimSpaces(recalled, separators);
+    return ReadOtherCommands(std::move(recalled));
 }

@@ -3,26 +3,43 @@
 #pragma once
 
 #include "query/language.h"
+#include "settings/profile_text.h"
 
+#include <optional>
 #include <string>
 
 struct SearchSession;
 
-// What a confirmed query asks for once the text commands have had their turn.
+// What a confirmed query asks for.
 struct QueryRequest {
     enum Kind {
-        Search,        // translate `text` and search
-        RawExpression, // search with `text` as the expression, untranslated
-        OpenHelp,      // open the help file
-        Done,          // nothing more (a favourite was stored or deleted)
+        Search,         // translate `text` and search
+        RawExpression,  // search with `text` as the expression, untranslated
+        OpenHelp,       // open the help file
+        RecallFavorite, // search the favourite named `text`
+        StoreFavorite,  // store `value` under the name `text`; no value deletes it
+        Done,           // nothing more
     } kind;
     std::string text;
+    std::optional<std::string> value;
 };
 
-// For the trimmed query: "fav:name" recalls the favourite (its text is then
-// searched, trimmed as a typed query is; a name never stored searches
-// nothing and says which names are), "fav:name text" stores it and
-// "fav:name """ deletes it (each saying so where the file cannot take it),
-// "help:" alone opens the help, "debug:expression" passes the expression
-// on. Anything else is searched. The name ends at the first separator.
-QueryRequest RunTextCommands(SearchSession& session, std::string query, Separators separators);
+// What the trimmed query asks for, by its text: "fav:name" recalls the
+// favourite, "fav:name text" stores it and "fav:name """ deletes it (the name
+// ends at the first separator; with the separator right after the colon it
+// is an ordinary query), "help:" alone opens the help, "debug:expression"
+// passes the expression on. Anything else is searched.
+QueryRequest ReadQueryRequest(const std::string& query, Separators separators);
+
+// For a favourite to store: whether it is refused, which says why (a name
+// the file cannot hold as a key, a text too long to come back whole).
+bool RefuseFavorite(SearchSession& session, const QueryRequest& request);
+
+// The change that stores the favourite, or deletes it.
+ProfileChange FavoriteChange(const QueryRequest& request);
+
+// The favourite named `name`: its text, trimmed as a typed query is, and
+// what that asks for ("help:" and "debug:" too). A name never stored (or
+// none) searches nothing and says which names are. Memory running out
+// throws: "fav:name" is never searched as it stands.
+QueryRequest RecallFavorite(SearchSession& session, const std::string& name, Separators separators);

@@ -250,11 +250,12 @@ struct SectionText {
     std::vector<std::string_view> lines;
 };
 
-// The changes to sections of one name, in order, and the sections of that
-// name in the file, in order.
+// The changes to sections of one name, in order, the keys wanted of them,
+// and the sections of that name in the file, in order.
 struct SectionChanges {
     std::string_view name;
     std::vector<const ProfileChange*> changes;
+    std::vector<std::size_t> wanted; // places in the list of wanted keys
     std::vector<Span> spans;
 };
 
@@ -263,15 +264,18 @@ public:
     Editor(std::string_view text, ProfileEncoding encoding, SameNameFunction sameName)
         : text_(text), encoding_(encoding), sameName_(sameName) {}
 
-    ProfileEdit Edit(const std::vector<ProfileChange>& changes) {
-        std::vector<SectionChanges> groups = GroupBySection(changes);
+    ProfileEdit Edit(const std::vector<ProfileChange>& changes, const std::vector<ProfileKey>& wanted) {
+        std::vector<SectionChanges> groups = GroupBySection(changes, wanted);
         LocateSections(groups);
+        edit_.wantedValues.resize(wanted.size());
         for (SectionChanges& group : groups) {
             std::vector<SectionText*> sections;
             for (const Span& span : group.spans)
                 sections.push_back(&Cut(span));
             for (const ProfileChange* change : group.changes)
                 Apply(*change, sections);
+            for (const std::size_t i : group.wanted)
+                edit_.wantedValues[i] = ValueAsRead(sections, wanted[i].key);
         }
         Assemble();
         return std::move(edit_);
@@ -284,21 +288,44 @@ private:
         return edit_.written.back();
     }
 
-    std::vector<SectionChanges> GroupBySection(const std::vector<ProfileChange>& changes) const {
+    std::vector<SectionChanges> GroupBySection(const std::vector<ProfileChange>& changes,
+                                               const std::vector<ProfileKey>& wanted) const {
         std::vector<SectionChanges> groups;
-        for (const ProfileChange& change : changes) {
-            SectionChanges* group = nullptr;
+        const auto groupOf = [&](std::string_view section) -> SectionChanges& {
             for (SectionChanges& known : groups) {
-                if (!group && sameName_(known.name, change.section, encoding_))
-                    group = &known;
+                if (sameName_(known.name, section, encoding_))
+                    return known;
             }
-            if (!group) {
-                groups.push_back({change.section, {}, {}});
-                group = &groups.back();
-            }
-            group->changes.push_back(&change);
-        }
+            groups.push_back({section, {}, {}, {}});
+            return groups.back();
+        };
+        for (const ProfileChange& change : changes)
+            groupOf(change.section).changes.push_back(&change);
+        for (std::size_t i = 0; i < wanted.size(); ++i)
+            groupOf(wanted[i].section).wanted.push_back(i);
         return groups;
+    }
+
+    // A key's value as the reader gives it: from the first section of its
+    // name, the first line of the key, trimmed, with one pair of enclosing
+    // quotes (double or single) gone.
+    std::optional<std::string> ValueAsRead(const std::vector<SectionText*>& sections, std::string_view key) const {
+        if (sections.empty())
+            return std::nullopt;
+        const SectionText& section = *sections.front();
+        const std::size_t found = FindKey(section, key);
+        if (!found)
+            return std::nullopt;
+        const LineShape shape = ShapeOf(section.lines[found], encoding_);
+        std::string_view value = shape.hasValue ? shape.value : std::string_view();
+        const std::size_t unit = IsUtf16(encoding_) ? 2 : 1;
+        if (value.size() >= 2 * unit) {
+            const unsigned first = CharacterAt(value, 0, encoding_).code;
+            const unsigned last = CharacterAt(value, value.size() - unit, encoding_).code;
+            if ((first == '"' || first == '\'') && last == first)
+                value = value.substr(unit, value.size() - 2 * unit);
+        }
+        return std::string(value);
     }
 
     // Where every section of each name stands: from its header to the next
@@ -489,6 +516,6 @@ std::string ProfileEdit::Joined() const {
 }
 
 ProfileEdit EditProfile(std::string_view file, ProfileEncoding encoding, const std::vector<ProfileChange>& changes,
-                        SameNameFunction sameName) {
-    return Editor(file, encoding, sameName).Edit(changes);
+                        SameNameFunction sameName, const std::vector<ProfileKey>& wanted) {
+    return Editor(file, encoding, sameName).Edit(changes, wanted);
 }

@@ -45,6 +45,12 @@ struct ProfileChange {
     std::optional<std::string> value;
 };
 
+// A key of a section, whose value is wanted as the reader gives it.
+struct ProfileKey {
+    std::string section;
+    std::string key;
+};
+
 // Whether the reader takes two names, as they stand in a file of that
 // encoding, for the same one.
 using SameNameFunction = bool (*)(std::string_view a, std::string_view b, ProfileEncoding encoding);
@@ -68,6 +74,10 @@ struct ProfileEdit {
     std::vector<std::string_view> pieces;
     std::deque<std::string> written; // what the new pieces point into
     bool changed = false;            // whether the text is any different
+    // The value of each wanted key in the new text as the reader gives it
+    // (trimmed, one pair of enclosing quotes gone), still in the file's
+    // encoding; nothing where the key is absent.
+    std::vector<std::optional<std::string>> wantedValues;
 
     std::string Joined() const;
 };
@@ -78,5 +88,7 @@ struct ProfileEdit {
 // section's last line that is not blank, a new section at the end; a deleted
 // key loses its line. Lines written anew end in CR LF, a changed one keeps
 // its own line end. The edit points into `file`, which must outlive it.
+// The values of `wanted` keys (their names in the file's encoding) come in
+// the same pass.
 ProfileEdit EditProfile(std::string_view file, ProfileEncoding encoding, const std::vector<ProfileChange>& changes,
-                        SameNameFunction sameName);
+                        SameNameFunction sameName, const std::vector<ProfileKey>& wanted = {});

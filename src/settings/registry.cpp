@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -99,13 +98,9 @@ std::optional<std::string> QueryRegistryValue(HKEY key, const char* valueName, D
     DWORD size = 0;
     if (RegQueryValueExA(key, valueName, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
         return std::nullopt;
-    std::string data;
-    try {
-        data.resize(size);
-    } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return std::nullopt;
-    }
+    // Memory running out throws: a value that is there must never pass for
+    // one that is not (the settings would be looked for in another folder).
+    std::string data(size, '\0');
     const LONG status =
         RegQueryValueExA(key, valueName, nullptr, type, reinterpret_cast<BYTE*>(&data[0]), &size);
     if (status != ERROR_SUCCESS) {

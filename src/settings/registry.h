@@ -18,8 +18,8 @@ const size_t kMaxRegistryPathLength = 263;
 // Reads the value named by `path` ("ROOT\key\...\value"; the root by its full
 // name or the alias USR or SYS, in any case). Returns its data as a text: up
 // to its first zero byte, which a string value stored without one lacks. On
-// failure, nothing, with the thread's last-error code set. `type`, when
-// given, receives the value's registry type.
+// failure, nothing, with the thread's last-error code set; memory running
+// out throws. `type`, when given, receives the value's registry type.
 std::optional<std::string> ReadRegistryString(const char* path, DWORD* type = nullptr);
 
 // The plug-in's folder: the editor's macro folder, else its installation

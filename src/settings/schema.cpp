@@ -40,6 +40,10 @@ std::vector<ProfileChange> HistoryChanges(const std::vector<std::string>& histor
     return changes;
 }
 
+ProfileChange FavoriteStored(const std::string& name, const std::optional<std::string>& text) {
+    return {kFavoriteSection, name, text};
+}
+
 std::vector<ProfileChange> ConfirmationChanges(int scope, bool includeAll, const std::vector<std::string>* history) {
     std::vector<ProfileChange> changes = {
         {kConfigSection, kScopeKey, ScopeSettingValue(scope)},

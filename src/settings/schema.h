@@ -47,14 +47,24 @@ int ScopeFromSettingValue(const std::string& value);
 // then, when a query was confirmed, the history.
 std::vector<ProfileChange> ConfirmationChanges(int scope, bool includeAll, const std::vector<std::string>* history);
 
-// What process attach restores.
+// What process attach restores, and a run takes again when another process
+// has changed the file.
 struct SavedState {
     std::vector<std::string> history; // the values of history0..19 that are not empty, in order
     int scope;
     bool includeAll;
 };
 
-SavedState LoadSavedState(const SettingsFile& settings);
+// Has the file keep at hand what every run needs: the scope, the check box,
+// the two hand-set switches and the history.
+void KeepSchemaAtHand(SettingsFile& settings);
+
+// The saved state among the values at hand.
+SavedState StateAtHand(const SettingsFile& settings);
+
+// Keeps the schema at hand, reads the file if it changed, and gives the
+// saved state.
+SavedState LoadSavedState(SettingsFile& settings);
 
 // Saves a confirmed dialog (ConfirmationChanges). A failure leaves the file
 // as it was.
@@ -63,7 +73,7 @@ SaveResult SaveConfirmation(SettingsFile& settings, int scope, bool includeAll, 
 // Saves the history alone (HistoryChanges), in one save.
 SaveResult SaveHistory(SettingsFile& settings, const std::vector<std::string>& history);
 
-// Switches read each time the dialog opens or a query is run.
+// The hand-set switches, among the values at hand.
 bool CloseInputMethodOnOpen(const SettingsFile& settings);
 bool FullWidthSpaceSeparates(const SettingsFile& settings);
 
@@ -74,6 +84,9 @@ std::optional<std::string> RecallFavorite(const SettingsFile& settings, const st
 // The names of the favourites stored, in the file's order.
 std::vector<std::string> FavoriteNames(const SettingsFile& settings);
 
-// Stores a favourite, or deletes it (no text). A failure leaves the file as
-// it was.
+// The change that stores a favourite, or deletes it (no text).
+ProfileChange FavoriteStored(const std::string& name, const std::optional<std::string>& text);
+
+// Stores a favourite, or deletes it (no text), in a save of its own. A
+// failure leaves the file as it was.
 SaveResult StoreFavorite(SettingsFile& settings, const std::string& name, const std::optional<std::string>& text);

@@ -6,22 +6,36 @@
 
 namespace {
 
-// A value that cannot be read at all (no memory) counts as none.
-std::string Read(const SettingsFile& settings, const char* section, const char* key) {
-    return settings.ReadValue(section, key).value_or(std::string());
-}
+// Where each key stands in the list kept at hand.
+enum AtHandPlace : std::size_t { kScopeAtHand, kIncludeAllAtHand, kFullWidthSpaceAtHand, kImeControlAtHand, kHistoryAtHand };
 
 } // namespace
 
-SavedState LoadSavedState(const SettingsFile& settings) {
-    SavedState state{{}, ScopeFromSettingValue(Read(settings, kConfigSection, kScopeKey)),
-                     Read(settings, kConfigSection, kIncludeAllKey) == kTrue};
+void KeepSchemaAtHand(SettingsFile& settings) {
+    std::vector<ProfileKey> keys = {{kConfigSection, kScopeKey},
+                                    {kConfigSection, kIncludeAllKey},
+                                    {kConfigSection, kFullWidthSpaceKey},
+                                    {kImeSection, kImeControlKey}};
+    for (std::size_t i = 0; i < kSavedHistoryEntries; ++i)
+        keys.push_back({kHistorySection, HistoryKey(i)});
+    settings.KeepAtHand(std::move(keys));
+}
+
+SavedState StateAtHand(const SettingsFile& settings) {
+    SavedState state{{}, ScopeFromSettingValue(settings.AtHand(kScopeAtHand)),
+                     settings.AtHand(kIncludeAllAtHand) == kTrue};
     for (std::size_t i = 0; i < kSavedHistoryEntries; ++i) {
-        std::string value = Read(settings, kHistorySection, HistoryKey(i).c_str());
+        const std::string& value = settings.AtHand(kHistoryAtHand + i);
         if (!value.empty())
-            state.history.push_back(std::move(value));
+            state.history.push_back(value);
     }
     return state;
+}
+
+SavedState LoadSavedState(SettingsFile& settings) {
+    KeepSchemaAtHand(settings);
+    settings.Refresh();
+    return StateAtHand(settings);
 }
 
 SaveResult SaveConfirmation(SettingsFile& settings, int scope, bool includeAll, const std::vector<std::string>* history) {
@@ -33,11 +47,11 @@ SaveResult SaveHistory(SettingsFile& settings, const std::vector<std::string>& h
 }
 
 bool CloseInputMethodOnOpen(const SettingsFile& settings) {
-    return Read(settings, kImeSection, kImeControlKey) == kSwitchOn;
+    return settings.AtHand(kImeControlAtHand) == kSwitchOn;
 }
 
 bool FullWidthSpaceSeparates(const SettingsFile& settings) {
-    return Read(settings, kConfigSection, kFullWidthSpaceKey) == kSwitchOn;
+    return settings.AtHand(kFullWidthSpaceAtHand) == kSwitchOn;
 }
 
 std::vector<std::string> FavoriteNames(const SettingsFile& settings) {
@@ -49,5 +63,5 @@ std::optional<std::string> RecallFavorite(const SettingsFile& settings, const st
 }
 
 SaveResult StoreFavorite(SettingsFile& settings, const std::string& name, const std::optional<std::string>& text) {
-    return settings.Save({{kFavoriteSection, name, text}});
+    return settings.Save({FavoriteStored(name, text)});
 }

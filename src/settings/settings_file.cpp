@@ -121,6 +121,70 @@ std::string InFileEncoding(const std::string& text, ProfileEncoding encoding) {
     return encoded;
 }
 
+// A text as it stands in a file of the encoding, as the reader hands it to
+// an ANSI caller: through UTF-16 and back into the ANSI code page, so a
+// character of one extension comes back as the reader's own choice, and one
+// the code page lacks as "?".
+std::string AsAnsi(std::string_view text, ProfileEncoding encoding) {
+    std::wstring wide;
+    switch (encoding) {
+    case ProfileEncoding::Ansi:
+        wide = Decoded(text, CP_ACP);
+        break;
+    case ProfileEncoding::Utf8:
+        wide = Decoded(text, CP_UTF8);
+        break;
+    case ProfileEncoding::Utf16Le:
+    case ProfileEncoding::Utf16Be:
+        for (std::size_t at = 0; at + 1 < text.size(); at += 2) {
+            const unsigned first = static_cast<unsigned char>(text[at]);
+            const unsigned second = static_cast<unsigned char>(text[at + 1]);
+            wide += static_cast<wchar_t>(encoding == ProfileEncoding::Utf16Le ? first | second << 8 : first << 8 | second);
+        }
+        break;
+    }
+    if (wide.empty())
+        return std::string();
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                           nullptr);
+    std::string ansi(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &ansi[0], length, nullptr, nullptr);
+    return ansi;
+}
+
+// Keys named as they stand in a file of the encoding.
+std::vector<ProfileKey> InFileEncoding(const std::vector<ProfileKey>& keys, ProfileEncoding encoding) {
+    std::vector<ProfileKey> encoded;
+    encoded.reserve(keys.size());
+    for (const ProfileKey& key : keys)
+        encoded.push_back({InFileEncoding(key.section, encoding), InFileEncoding(key.key, encoding)});
+    return encoded;
+}
+
+// Values found in a file of the encoding (none: absent), as the reader gives
+// them to an ANSI caller.
+std::vector<std::string> ValuesAsRead(const std::vector<std::optional<std::string>>& values, ProfileEncoding encoding) {
+    std::vector<std::string> read;
+    read.reserve(values.size());
+    for (const std::optional<std::string>& value : values)
+        read.push_back(value ? AsAnsi(*value, encoding) : std::string());
+    return read;
+}
+
+// The file's stamp, without opening it; nothing when the system cannot tell.
+std::optional<FileStamp> StampOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return FileStamp();
+        return std::nullopt;
+    }
+    return FileStamp{true, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime.dwHighDateTime,
+                     data.ftLastWriteTime.dwLowDateTime};
+}
+
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
 }
@@ -157,8 +221,11 @@ bool SameNameToTheReader(std::string_view a, std::string_view b, ProfileEncoding
     return SameProfileName(a, b, encoding);
 }
 
-// The file as it is now, mapped for reading rather than copied: a long-used
-// file of favourites runs to megabytes.
+// The file as it is now. A small one is read whole in one go and closed at
+// once: the fewer calls to the system, the sooner a save is done (each costs
+// as much as parsing thousands of lines). A large one, a long-used file of
+// favourites, is mapped rather than copied: fresh memory for megabytes costs
+// more than the reading.
 class CurrentFile {
 public:
     CurrentFile() = default;
@@ -168,7 +235,7 @@ public:
 
     // Why the file cannot be read (held open by another program, too
     // large), if it cannot. An absent file reads as an empty text; an
-    // absent folder too, for reading.
+    // absent folder too, for reading. Memory running out throws.
     SaveResult Open(const std::string& path) {
         file_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -182,37 +249,68 @@ public:
         if (information.nFileSizeHigh != 0 || information.nFileSizeLow > static_cast<DWORD>(INT32_MAX))
             return FailedWith(ERROR_FILE_TOO_LARGE);
         attributes_ = information.dwFileAttributes;
-        size_ = information.nFileSizeLow;
-        if (size_ == 0)
-            return {}; // nothing to map
-        mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
-        view_ = mapping_ ? static_cast<const char*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0)) : nullptr;
-        return view_ ? SaveResult() : FailedNow();
+        stamp_ = {true, information.nFileSizeHigh, information.nFileSizeLow,
+                  information.ftLastWriteTime.dwHighDateTime, information.ftLastWriteTime.dwLowDateTime};
+        const SaveResult read = information.nFileSizeLow <= kReadWhole ? ReadWhole(information.nFileSizeLow)
+                                                                       : Map(information.nFileSizeLow);
+        if (view_.data() == copy_.data())
+            Close(); // read: no longer needed
+        return read;
     }
 
     // A mapped file cannot be replaced: closed before the swap.
     void Close() {
-        if (view_)
-            UnmapViewOfFile(view_);
+        if (mapped_)
+            UnmapViewOfFile(mapped_);
         if (mapping_)
             CloseHandle(mapping_);
         if (file_ != INVALID_HANDLE_VALUE)
             CloseHandle(file_);
-        view_ = nullptr;
+        mapped_ = nullptr;
         mapping_ = nullptr;
         file_ = INVALID_HANDLE_VALUE;
     }
 
     bool Exists() const { return attributes_ != INVALID_FILE_ATTRIBUTES; }
+    // The file read, as StampOf tells it.
+    const FileStamp& Stamp() const { return stamp_; }
     DWORD Attributes() const { return attributes_; }
-    std::string_view Text() const { return view_ ? std::string_view(view_, size_) : std::string_view(); }
+    std::string_view Text() const { return view_; }
 
 private:
+    static const DWORD kReadWhole = 256 * 1024;
+
+    SaveResult ReadWhole(DWORD size) {
+        copy_.resize(size);
+        DWORD read = 0;
+        for (std::size_t at = 0; at < copy_.size(); at += read) {
+            if (!ReadFile(file_, &copy_[at], static_cast<DWORD>(copy_.size() - at), &read, nullptr))
+                return FailedNow();
+            if (read == 0) {
+                copy_.resize(at); // cut meanwhile
+                break;
+            }
+        }
+        view_ = copy_;
+        return {};
+    }
+
+    SaveResult Map(DWORD size) {
+        mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        mapped_ = mapping_ ? static_cast<const char*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0)) : nullptr;
+        if (!mapped_)
+            return FailedNow();
+        view_ = std::string_view(mapped_, size);
+        return {};
+    }
+
     HANDLE file_ = INVALID_HANDLE_VALUE;
     HANDLE mapping_ = nullptr;
-    const char* view_ = nullptr;
-    std::size_t size_ = 0;
+    const char* mapped_ = nullptr;
+    std::string copy_;
+    std::string_view view_;
     DWORD attributes_ = INVALID_FILE_ATTRIBUTES;
+    FileStamp stamp_;
 };
 
 bool WriteBytes(HANDLE file, std::string_view bytes) {
@@ -329,6 +427,7 @@ std::optional<std::string> SettingsFile::ReadValue(const char* section, const ch
         std::vector<char> buffer(kFirstReadBufferSize);
         for (;;) {
             const DWORD size = static_cast<DWORD>(buffer.size());
+            ++readerCalls_;
             const DWORD copied = GetPrivateProfileStringA(section, key, nullptr, buffer.data(), size, path_.c_str());
             if (copied < size - 2)
                 return std::string(buffer.data(), copied);
@@ -352,20 +451,58 @@ std::vector<std::string> SettingsFile::KeysWithValues(const char* section) const
         }
         return keys;
     }
-    try {
-        const std::string lines = SectionLines(section, path_);
-        for (std::size_t at = 0, end; at < lines.size(); at = end + 1) {
-            end = lines.find('\0', at);
-            const std::string line = lines.substr(at, end == std::string::npos ? end : end - at);
-            if (end == std::string::npos)
-                end = lines.size();
-            const std::size_t equals = line.find('=');
-            if (equals != std::string::npos && equals > 0 && !AsRead(line.substr(equals + 1)).empty())
-                keys.push_back(line.substr(0, equals));
-        }
-    } catch (const std::bad_alloc&) {
+    ++readerCalls_;
+    const std::string lines = SectionLines(section, path_);
+    for (std::size_t at = 0, end; at < lines.size(); at = end + 1) {
+        end = lines.find('\0', at);
+        const std::string line = lines.substr(at, end == std::string::npos ? end : end - at);
+        if (end == std::string::npos)
+            end = lines.size();
+        const std::size_t equals = line.find('=');
+        if (equals != std::string::npos && equals > 0 && !AsRead(line.substr(equals + 1)).empty())
+            keys.push_back(line.substr(0, equals));
     }
     return keys;
+}
+
+void SettingsFile::KeepAtHand(std::vector<ProfileKey> keys) {
+    atHand_.assign(keys.size(), std::string());
+    atHandKeys_ = std::move(keys);
+    atHandFrom_.reset();
+    if (path_.empty())
+        TakeValuesAtHandFromMemory();
+}
+
+void SettingsFile::TakeValuesAtHandFromMemory() {
+    std::vector<std::string> values;
+    for (const ProfileKey& key : atHandKeys_) {
+        const auto inSection = memory_.find(key.section);
+        const auto value = inSection == memory_.end() ? std::map<std::string, std::string>::const_iterator()
+                                                      : inSection->second.find(key.key);
+        values.push_back(inSection != memory_.end() && value != inSection->second.end() ? AsRead(value->second)
+                                                                                         : std::string());
+    }
+    atHand_.swap(values);
+}
+
+bool SettingsFile::Refresh() {
+    if (path_.empty())
+        return false;
+    const std::optional<FileStamp> now = StampOf(path_);
+    if (now && atHandFrom_ && *now == *atHandFrom_)
+        return false;
+    CurrentFile current;
+    if (!current.Open(path_))
+        return false;
+    ++fileReads_;
+    const std::string_view text = current.Text();
+    const ProfileEncoding encoding = DetectProfileEncoding(text);
+    std::vector<std::string> values = ValuesAsRead(
+        EditProfile(text, encoding, {}, SameNameToTheReader, InFileEncoding(atHandKeys_, encoding)).wantedValues,
+        encoding);
+    atHand_.swap(values);
+    atHandFrom_ = current.Exists() ? current.Stamp() : FileStamp();
+    return true;
 }
 
 SaveResult SettingsFile::WriteValue(const char* section, const char* key, const char* value) {
@@ -392,6 +529,7 @@ SaveResult SettingsFile::Save(const std::vector<ProfileChange>& changes) {
                 else if (memory_.count(change.section))
                     memory_[change.section].erase(change.key);
             }
+            TakeValuesAtHandFromMemory();
             return {};
         }
         if (!lock_)
@@ -403,7 +541,7 @@ SaveResult SettingsFile::Save(const std::vector<ProfileChange>& changes) {
         const DWORD turn = WaitForSingleObject(lock_, kSaveTurnWaitMs);
         if (turn != WAIT_OBJECT_0 && turn != WAIT_ABANDONED)
             return Failed(SaveFailure::Busy);
-        SaveResult saved = FailedWith(ERROR_NOT_ENOUGH_MEMORY);
+        SaveResult saved = Failed(SaveFailure::OutOfMemory);
         try {
             saved = SaveInTurn(stored);
         } catch (...) {
@@ -412,7 +550,7 @@ SaveResult SettingsFile::Save(const std::vector<ProfileChange>& changes) {
         ReleaseMutex(lock_);
         return saved;
     } catch (const std::bad_alloc&) {
-        return FailedWith(ERROR_NOT_ENOUGH_MEMORY);
+        return Failed(SaveFailure::OutOfMemory);
     }
 }
 
@@ -427,6 +565,7 @@ SaveResult SettingsFile::SaveInTurn(const std::vector<ProfileChange>& changes) {
     CurrentFile current;
     if (const SaveResult opened = current.Open(path_); !opened)
         return opened;
+    ++fileReads_;
     // The changes as they are to stand in the file: in its encoding.
     const ProfileEncoding encoding = DetectProfileEncoding(current.Text());
     std::vector<ProfileChange> encoded = changes;
@@ -436,19 +575,34 @@ SaveResult SettingsFile::SaveInTurn(const std::vector<ProfileChange>& changes) {
         if (change.value)
             change.value = InFileEncoding(*change.value, encoding);
     }
-    const ProfileEdit edit = EditProfile(current.Text(), encoding, encoded, SameNameToTheReader);
-    if (!edit.changed)
-        return {}; // the file holds it already
+    const ProfileEdit edit =
+        EditProfile(current.Text(), encoding, encoded, SameNameToTheReader, InFileEncoding(atHandKeys_, encoding));
+    // What the file will hold is known now: taken at once once it does.
+    std::vector<std::string> valuesAtHand = ValuesAsRead(edit.wantedValues, encoding);
+    if (!edit.changed) {
+        // The file holds it already.
+        atHand_.swap(valuesAtHand);
+        atHandFrom_ = current.Exists() ? current.Stamp() : FileStamp();
+        return {};
+    }
     if (current.Exists() && (current.Attributes() & FILE_ATTRIBUTE_READONLY))
         return Failed(SaveFailure::ReadOnly);
     const std::string copy = TemporaryPath(path_);
-    SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(copy.c_str());
     const DWORD kept = current.Exists() ? current.Attributes() & kKeptAttributes : 0;
+    const auto createCopy = [&] {
+        return CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, kept ? kept : FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    };
     SaveResult saved;
     {
-        const FileHandle file(CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle file(createCopy());
+        if (file.handle == INVALID_HANDLE_VALUE) {
+            // A copy left read-only, or hidden, by a process that died in its
+            // save: it goes, and the copy is made afresh.
+            SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(copy.c_str());
+            file.handle = createCopy();
+        }
         if (file.handle == INVALID_HANDLE_VALUE)
             return FailedNow();
         DWORD error = failsAt(SaveStep::TemporaryCreated);
@@ -470,6 +624,9 @@ SaveResult SettingsFile::SaveInTurn(const std::vector<ProfileChange>& changes) {
         DeleteFileA(copy.c_str());
         return saved;
     }
+    // Still in the turn: no other save has come between.
+    atHand_.swap(valuesAtHand);
+    atHandFrom_ = StampOf(path_);
     failsAt(SaveStep::Swapped);
     return {};
 }

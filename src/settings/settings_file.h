@@ -1,9 +1,12 @@
-// The plug-in's INI file, VelmoroMailSearch.ini. Reads go to the file
-// through the private-profile functions, so other processes' saves are seen
-// at once. A save writes the whole new file beside the old one and swaps it
-// in: at every moment the file is the complete old one or the complete new
-// one, whenever the process dies. Saves by processes that share the file
-// take turns, each reading the file afresh, so none undoes another's change.
+// The plug-in's INI file, VelmoroMailSearch.ini. The values a run needs each
+// time are kept at hand: read with the whole file in one pass when it has
+// changed (another process's save, a hand edit), and taken from each save's
+// own text. Other reads (the favourites) go to the file through the
+// private-profile functions. A save writes the whole new file beside the old
+// one and swaps it in: at every moment the file is the complete old one or
+// the complete new one, whenever the process dies. Saves by processes that
+// share the file take turns, each reading the file afresh, so none undoes
+// another's change.
 #pragma once
 
 #include "settings/profile_text.h"
@@ -44,6 +47,7 @@ enum class SaveFailure {
     DiskFull,
     PathTooLong,
     FolderMissing,
+    OutOfMemory,
     Other, // any other error of the system's, in `error`
 };
 
@@ -51,6 +55,20 @@ struct SaveResult {
     SaveFailure failure = SaveFailure::None;
     unsigned long error = 0; // the system's error code, where it gave one
     explicit operator bool() const { return failure == SaveFailure::None; }
+};
+
+// What the system tells of a file without opening it: while it is the same,
+// so is the file's text.
+struct FileStamp {
+    bool exists = false;
+    unsigned long sizeHigh = 0;
+    unsigned long sizeLow = 0;
+    unsigned long writtenHigh = 0; // the last-write time
+    unsigned long writtenLow = 0;
+    bool operator==(const FileStamp& other) const {
+        return exists == other.exists && sizeHigh == other.sizeHigh && sizeLow == other.sizeLow &&
+               writtenHigh == other.writtenHigh && writtenLow == other.writtenLow;
+    }
 };
 
 class SettingsFile {
@@ -64,12 +82,33 @@ public:
     SettingsFile& operator=(const SettingsFile&) = delete;
 
     // The value of the key, or an empty string when it (or its section, or
-    // the file) is absent. Nothing only when memory runs out.
+    // the file) is absent, through the reader. Nothing only when memory runs
+    // out.
     std::optional<std::string> ReadValue(const char* section, const char* key) const;
 
     // The keys of the section that have a value, in the file's order, as the
-    // reader lists them.
+    // reader lists them. Memory running out throws.
     std::vector<std::string> KeysWithValues(const char* section) const;
+
+    // The keys whose values are kept at hand, from now on; read at the next
+    // Refresh.
+    void KeepAtHand(std::vector<ProfileKey> keys);
+
+    // Reads the values at hand afresh, in one read of the file, when it has
+    // changed since it was last read or saved here (its size and last-write
+    // time tell); whether it was read. A file held open by another program
+    // keeps the values it had until a later refresh. Memory running out
+    // throws, and leaves the values as they were.
+    bool Refresh();
+
+    // The value of the key at `place` in the list kept at hand, exactly as
+    // GetPrivateProfileStringA would give it: empty when absent.
+    const std::string& AtHand(std::size_t place) const { return atHand_[place]; }
+
+    // How often the file was opened and read whole, and how often the
+    // private-profile reader was asked: for the tests.
+    std::size_t FileReads() const { return fileReads_; }
+    std::size_t ReaderCalls() const { return readerCalls_; }
 
     // Makes every change in one save, or none of them: each value is stored
     // so that ReadValue gives it back unchanged (line breaks become spaces);
@@ -88,9 +127,15 @@ public:
 
 private:
     SaveResult SaveInTurn(const std::vector<ProfileChange>& changes);
+    void TakeValuesAtHandFromMemory();
 
     std::string path_;
     void* lock_ = nullptr; // made at the first save
     SaveStepHook hook_ = nullptr;
     std::map<std::string, std::map<std::string, std::string>> memory_; // without a path
+    std::vector<ProfileKey> atHandKeys_;
+    std::vector<std::string> atHand_;
+    std::optional<FileStamp> atHandFrom_; // the file the values at hand were taken from; none yet
+    std::size_t fileReads_ = 0;
+    mutable std::size_t readerCalls_ = 0;
 };
