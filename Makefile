@@ -49,10 +49,10 @@ screenshot: deps build
 	@EXTRA_PACKAGES="fonts-ipafont-gothic imagemagick x11-utils" scripts/install-deps
 	@scripts/screenshot docs
 
-# The translation natively; the settings file's save under 64-bit Wine.
+# The translation natively; whole runs of search under 64-bit Wine.
 bench: build-native build-wintest
 	build/native/bin/query_bench --benchmark_counters_tabular=true
-	scripts/wine-run $(CURDIR)/build/wintest/wine-prefix wine64 build/wintest/bin/settings_bench.exe
+	scripts/wine-run $(CURDIR)/build/wintest/wine-prefix wine64 build/wintest/bin/run_bench.exe
 
 # Two minutes of the shape fuzzer, then ten million differential runs on
 # both cores.

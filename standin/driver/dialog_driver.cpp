@@ -23,16 +23,22 @@ HWND FindThreadDialog(DWORD threadId) {
     return found;
 }
 
+struct Work {
+    std::function<void()> run;
+    HDESK desktop; // the starting thread's
+};
+
 DWORD WINAPI RunWork(void* work) {
-    const std::unique_ptr<std::function<void()>> owned(static_cast<std::function<void()>*>(work));
-    (*owned)();
+    const std::unique_ptr<Work> owned(static_cast<Work*>(work));
+    SetThreadDesktop(owned->desktop);
+    owned->run();
     return 0;
 }
 
 } // namespace
 
 HANDLE StartThread(std::function<void()> work) {
-    auto* owned = new std::function<void()>(std::move(work));
+    auto* owned = new Work{std::move(work), GetThreadDesktop(GetCurrentThreadId())};
     const HANDLE thread = CreateThread(nullptr, 0, RunWork, owned, 0, nullptr);
     if (!thread)
         delete owned;
@@ -89,7 +95,7 @@ DialogRun RunDialog(const std::function<INT_PTR()>& show, const std::function<vo
 
 HWND WaitForQueryFocus(HWND dialog, int timeoutMs) {
     HWND focus = nullptr;
-    for (int waited = 0; waited < timeoutMs; waited += 10) {
+    for (int waited = 0; waited < timeoutMs && IsWindow(dialog); waited += 10) {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
         GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);

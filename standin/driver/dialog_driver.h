@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-// Runs `work` on a new thread of the process; its handle, for JoinThread.
-// Win32 threads: the toolchain's C++ library has none of its own.
+// Runs `work` on a new thread of the process, on the calling thread's
+// desktop; its handle, for JoinThread. Win32 threads: the toolchain's C++
+// library has none of its own.
 HANDLE StartThread(std::function<void()> work);
 
 // Waits for the thread to end and closes its handle.
@@ -32,9 +33,9 @@ DialogRun RunDialog(const std::function<INT_PTR()>& show, const std::function<vo
 // `timeoutMs`.
 HWND WaitForDialog(DWORD threadId, int timeoutMs);
 
-// Waits, up to `timeoutMs`, for the keyboard focus to settle in the query
-// field: a dialog may still be being activated when it shows. The focused
-// window, whatever it is by then.
+// Waits, up to `timeoutMs` and while the dialog is there, for the keyboard
+// focus to settle in the query field: a dialog may still be being activated
+// when it shows. The focused window, whatever it is by then.
 HWND WaitForQueryFocus(HWND dialog, int timeoutMs = 2000);
 
 // The edit field inside the query box.

@@ -138,6 +138,70 @@ TEST_F(SearchRunLimitsTest, RunningOutOfMemoryEndsTheRunWithAMessage) {
     }
 }
 
+// The settings file is read whole at most once before the dialog, and only
+// when it changed since this process last read or saved it; a confirmation
+// reads it once more for its save and never after. The private-profile
+// reader is asked only by "fav:" queries.
+TEST_F(SearchRunLimitsTest, ARunReadsTheFileOnlyWhenItChanged) {
+    SetEditorInstallLocation(folder_.c_str());
+    SetEditorMacroPath(folder_.c_str());
+    const std::string iniPath = folder_ + "\\VelmoroMailSearch.ini";
+    WriteWholeFile(iniPath, "[History]\r\nhistory0=old\r\n[Favorite]\r\nw=from:x\r\n");
+    ASSERT_NO_FATAL_FAILURE(Attach(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(g_session.settings->FileReads(), 1u);
+    struct Case {
+        const char* name;
+        std::string changedElsewhere; // the file another process leaves first; empty: none
+        DialogAnswer answer;
+        std::size_t fileReads;
+        bool readerAsked;
+        QueryHistory history; // afterwards
+    };
+    const Case cases[] = {
+        {"dismissed", "", {"", 0, false, true}, 0, false, {"old"}},
+        {"confirmed", "", {"new", 1002}, 1, false, {"new", "old"}},
+        {"confirmed again", "", {"newer", 1002}, 1, false, {"newer", "new", "old"}},
+        {"dismissed after the save", "", {"", 0, false, true}, 0, false, {"newer", "new", "old"}},
+        {"another process saved", "[History]\r\nhistory0=theirs\r\n[Config]\r\nradio=4\r\n[Favorite]\r\nw=from:x\r\n",
+         {"", 0, false, true}, 1, false, {"theirs"}},
+        {"a favourite recalled", "", {"fav:w"}, 1, true, {"fav:w", "theirs"}},
+    };
+    for (const Case& c : cases) {
+        if (!c.changedElsewhere.empty())
+            WriteWholeFile(iniPath, c.changedElsewhere);
+        const std::size_t reads = g_session.settings->FileReads();
+        const std::size_t asked = g_session.settings->ReaderCalls();
+        bool handedOver = false;
+        Search(c.answer, &handedOver);
+        EXPECT_EQ(g_session.settings->FileReads() - reads, c.fileReads) << c.name;
+        EXPECT_EQ(g_session.settings->ReaderCalls() > asked, c.readerAsked) << c.name;
+        EXPECT_EQ(g_session.history, c.history) << c.name;
+    }
+    EXPECT_EQ(g_session.scope, 1004); // taken from the other process's save
+}
+
+// Nothing may allocate on the way out of a failure: with no memory at all,
+// the dialog's placement (asking the system for the screens) and the run's
+// message still work, and the next run searches.
+TEST_F(SearchRunLimitsTest, NoMemoryAtAllEndsTheRunWithItsMessage) {
+    ASSERT_NO_FATAL_FAILURE(Attach(GetModuleHandleA(nullptr)));
+    int boxes = 0;
+    const DialogRun run = RunDialog(
+        [] {
+            const AllocationLimit none(0);
+            return static_cast<INT_PTR>(RunSearch(""));
+        },
+        [&](HWND window) {
+            boxes += IsMessageBox(window);
+            PostMessageA(window, WM_COMMAND, IDOK, 0); // the script must not allocate either
+        });
+    EXPECT_EQ(run.leftOpen, 0);
+    EXPECT_EQ(boxes, 1);
+    bool handedOver = false;
+    EXPECT_TRUE(Search({"after", 1001}, &handedOver).empty());
+    EXPECT_TRUE(handedOver);
+}
+
 // With no folder for the settings, the run says so once, then keeps the
 // history, the scope and the favourites in memory; nothing is written to a
 // relative path (the Windows folder).

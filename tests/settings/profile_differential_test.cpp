@@ -1,6 +1,8 @@
 // The save against the platform's own writer: many generated settings files,
 // each changed once by a save and once by WritePrivateProfileStringA, must
-// read the same through the platform's reader. The files are what hand
+// read the same through the platform's reader; and the values the settings
+// file keeps at hand (from the save's text, and read afresh) must be what
+// GetPrivateProfileStringA gives. The files are what hand
 // editing and other editors leave: names that differ only in case,
 // double-byte characters whose second byte is "\", "[", "]" or "=", comments,
 // blank lines, lines without "=", spaces around "=", sections and keys twice,
@@ -157,6 +159,25 @@ std::string AsTheReaderSeesIt(const std::string& path, const std::vector<Profile
     return seen;
 }
 
+// The values of `keys` as the platform's reader gives them.
+std::string ValuesOf(const std::string& path, const std::vector<ProfileKey>& keys) {
+    std::string values;
+    for (const ProfileKey& key : keys) {
+        char value[256] = {};
+        GetPrivateProfileStringA(key.section.c_str(), key.key.c_str(), "", value, sizeof value, path.c_str());
+        values += key.section + "/" + key.key + ": " + value + "\n";
+    }
+    return values;
+}
+
+// The same kept at hand by a settings file.
+std::string ValuesAtHand(const SettingsFile& settings, const std::vector<ProfileKey>& keys) {
+    std::string values;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        values += keys[i].section + "/" + keys[i].key + ": " + settings.AtHand(i) + "\n";
+    return values;
+}
+
 std::string Escaped(const std::string& bytes) {
     std::string shown;
     for (const char byte : bytes) {
@@ -198,12 +219,23 @@ TEST(ProfileDifferentialTest, ASaveReadsAsThePlatformsOwnWriterLeavesIt) {
         const ProfileEncoding encoding = encodings[i % (sizeof encodings / sizeof *encodings)];
         const std::string before = Encoded(generate.File(), encoding);
         const std::vector<ProfileChange> changes = generate.Changes();
+        std::vector<ProfileKey> wanted;
+        for (const ProfileChange& change : changes)
+            wanted.push_back({change.section, change.key});
+        // Every key name of a few sections, so that lines the file holds
+        // (not only the ones a save wrote) are looked up.
+        for (const char* section : {"Config", "S", "\x83\x5d"}) {
+            for (const std::string& key : kKeyNames)
+                wanted.push_back({section, key});
+        }
         // New names each time: the reader keeps files it has read in a cache.
         const std::string ours = folder + "\\o" + std::to_string(i) + ".ini";
         const std::string theirs = folder + "\\t" + std::to_string(i) + ".ini";
         WriteWholeFile(ours, before);
         WriteWholeFile(theirs, before);
-        const SaveResult saved = SettingsFile(ours.c_str()).Save(changes);
+        SettingsFile saver(ours.c_str());
+        saver.KeepAtHand(wanted);
+        const SaveResult saved = saver.Save(changes);
         for (const ProfileChange& change : changes) {
             const std::string stored = change.value ? ValueAsStored(change.value->c_str()) : "";
             WritePrivateProfileStringA(change.section.c_str(), change.key.c_str(), change.value ? stored.c_str() : nullptr,
@@ -211,12 +243,20 @@ TEST(ProfileDifferentialTest, ASaveReadsAsThePlatformsOwnWriterLeavesIt) {
         }
         const std::string seenOurs = AsTheReaderSeesIt(ours, changes);
         const std::string seenTheirs = AsTheReaderSeesIt(theirs, changes);
-        if (!saved || seenOurs != seenTheirs) {
+        SettingsFile reader(ours.c_str());
+        reader.KeepAtHand(wanted);
+        reader.Refresh();
+        const std::string values = ValuesOf(ours, wanted);
+        const std::string fromSave = ValuesAtHand(saver, wanted);
+        const std::string fromRead = ValuesAtHand(reader, wanted);
+        if (!saved || seenOurs != seenTheirs || fromSave != values || fromRead != values) {
             ++failures;
             ADD_FAILURE() << "case " << i << " of seed " << seed << ", file \"" << Escaped(before) << "\"\n"
                           << "changes:\n" << Described(changes) << "the save: " << (saved ? "made" : "failed")
                           << "\nthe save leaves:\n" << Escaped(ReadWholeFile(ours).value_or("(no file)"))
-                          << "\n\nours read as:\n" << seenOurs << "\ntheirs read as:\n" << seenTheirs;
+                          << "\n\nours read as:\n" << seenOurs << "\ntheirs read as:\n" << seenTheirs
+                          << "\nthe reader's values:\n" << Escaped(values) << "\nat hand after the save:\n"
+                          << Escaped(fromSave) << "\nat hand, read:\n" << Escaped(fromRead);
         }
         DeleteFileA(ours.c_str());
         DeleteFileA(theirs.c_str());

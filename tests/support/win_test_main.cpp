@@ -84,6 +84,27 @@ private:
     std::string scratch_;
 };
 
+// A desktop of this process's own for its windows: test programs running
+// side by side never take the activation, or the focus, from each other.
+// Threads the tests start take it too (StartThread).
+class DesktopOfItsOwn {
+public:
+    DesktopOfItsOwn() {
+        const std::string name = "VelmoroTests" + std::to_string(GetCurrentProcessId());
+        desktop_ = CreateDesktopA(name.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        if (!desktop_ || !SetThreadDesktop(desktop_)) {
+            std::fprintf(stderr, "cannot make a desktop of the test program's own (error %lu)\n", GetLastError());
+            std::exit(2);
+        }
+    }
+    ~DesktopOfItsOwn() { CloseDesktop(desktop_); }
+    DesktopOfItsOwn(const DesktopOfItsOwn&) = delete;
+    DesktopOfItsOwn& operator=(const DesktopOfItsOwn&) = delete;
+
+private:
+    HDESK desktop_ = nullptr;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -93,5 +114,6 @@ int main(int argc, char** argv) {
     std::set_terminate(OnTerminate);
     ::testing::InitGoogleTest(&argc, argv);
     const ScratchRegistry registry;
+    const DesktopOfItsOwn desktop;
     return RUN_ALL_TESTS();
 }
