@@ -41,7 +41,8 @@ void EnableIncludeAllFor(HWND dialog, int scope) {
 // and scrolls beyond, within the screen. Classic controls take the dropped
 // list's height from the box's window height (the template's 30 units give
 // one row); version 6 controls take the number of rows from
-// CB_SETMINVISIBLE. Both are set, at run time: the template stays as it is.
+// CB_SETMINVISIBLE. Both are set as the list is about to drop (the box's
+// size cannot change while it is down): the template stays as it is.
 const std::size_t kHistoryRowsShown = 20;
 
 void SizeHistoryList(HWND queryBox, std::size_t entries) {
@@ -76,9 +77,33 @@ std::string WindowText(HWND window) {
     return text;
 }
 
+// A dropped list keeps its height as entries go: it loses the rows it no
+// longer fills, from the side away from the box.
+void FitDroppedList(HWND queryBox) {
+    COMBOBOXINFO combo{};
+    combo.cbSize = sizeof combo;
+    RECT list, box, client;
+    if (!GetComboBoxInfo(queryBox, &combo) || !GetWindowRect(combo.hwndList, &list) ||
+        !GetWindowRect(queryBox, &box) || !GetClientRect(combo.hwndList, &client))
+        return;
+    const LRESULT rowHeight = SendMessageA(combo.hwndList, LB_GETITEMHEIGHT, 0, 0);
+    const LRESULT entries = SendMessageA(combo.hwndList, LB_GETCOUNT, 0, 0);
+    if (rowHeight <= 0 || entries < 1)
+        return;
+    const long spare = client.bottom / static_cast<long>(rowHeight) - static_cast<long>(entries);
+    if (spare <= 0)
+        return;
+    const long height = list.bottom - list.top - spare * static_cast<long>(rowHeight);
+    const long top = list.bottom <= box.top ? list.bottom - height : list.top; // dropped above the box
+    SetWindowPos(combo.hwndList, nullptr, list.left, static_cast<int>(top), list.right - list.left,
+                 static_cast<int>(height), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Delete (or Shift+Delete) on the highlighted entry of the dropped list
-// removes it, as the address bars of browsers and the system's own lists
-// do; the field gets back what it held before the entry was highlighted.
+// removes it, as the address bars of browsers do. The list then behaves as
+// any drop-down list does: the entry that takes the place (or the one above
+// the last) is highlighted and shown in the field. When none is left, the
+// list closes and the field gets back what it held before the list dropped.
 bool RemoveHighlightedEntry(HWND dialog, DialogContext& context) {
     const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
     if (!SendMessageA(queryBox, CB_GETDROPPEDSTATE, 0, 0))
@@ -86,11 +111,17 @@ bool RemoveHighlightedEntry(HWND dialog, DialogContext& context) {
     const LRESULT highlighted = SendMessageA(queryBox, CB_GETCURSEL, 0, 0);
     if (highlighted == CB_ERR)
         return false;
-    SendMessageA(queryBox, CB_DELETESTRING, static_cast<WPARAM>(highlighted), 0);
-    SendMessageA(queryBox, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    SetWindowTextA(QueryEdit(dialog), context.textBeforeList.c_str());
+    const LRESULT left = SendMessageA(queryBox, CB_DELETESTRING, static_cast<WPARAM>(highlighted), 0);
     if (context.state.removeEntry)
         context.state.removeEntry(static_cast<std::size_t>(highlighted));
+    if (left > 0) {
+        SendMessageA(queryBox, CB_SETCURSEL, static_cast<WPARAM>(std::min(highlighted, left - 1)), 0);
+        FitDroppedList(queryBox);
+        SendMessageA(queryBox, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    } else {
+        SendMessageA(queryBox, CB_SHOWDROPDOWN, FALSE, 0);
+        SetWindowTextA(QueryEdit(dialog), context.textBeforeList.c_str());
+    }
     return true;
 }
 
@@ -133,7 +164,6 @@ void OnInitDialog(HWND dialog, DialogContext& context) {
     // Explicit positions keep the history's order in spite of CBS_SORT.
     for (std::size_t i = 0; i < state.history.size(); ++i)
         SendMessageA(queryBox, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(state.history[i].c_str()));
-    SizeHistoryList(queryBox, state.history.size());
     CheckRadioButton(dialog, IDC_SCOPE_FOLDER, IDC_SCOPE_ALL_ACCOUNTS, state.scope);
     CheckDlgButton(dialog, IDC_INCLUDE_ALL, state.includeAll ? BST_CHECKED : BST_UNCHECKED);
     if (state.scope == kScopeCurrentFolder || state.scope == kScopeWithSubfolders)
@@ -180,6 +210,11 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         const int id = LOWORD(wParam);
         // What the field holds before an entry of the list is highlighted:
         // as the list drops down, and as it is typed while the list is down.
+        if (id == IDC_QUERY && HIWORD(wParam) == CBN_DROPDOWN) {
+            const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
+            const LRESULT entries = SendMessageA(queryBox, CB_GETCOUNT, 0, 0);
+            SizeHistoryList(queryBox, static_cast<std::size_t>(std::max<LRESULT>(entries, 0)));
+        }
         if (id == IDC_QUERY && (HIWORD(wParam) == CBN_DROPDOWN ||
                                 (HIWORD(wParam) == CBN_EDITCHANGE &&
                                  SendMessageA(GetDlgItem(dialog, IDC_QUERY), CB_GETDROPPEDSTATE, 0, 0))))

@@ -147,28 +147,60 @@ private:
 
 // The dropped-down history shows every entry up to the 20 saved ones, and
 // scrolls beyond, with the system's controls of either version.
-TEST_F(SearchDialogTest, TheDroppedListShowsEveryEntryUpToTwenty) {
+// The rows the dropped list has room for.
+LRESULT DroppedRows(HWND box) {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    GetComboBoxInfo(box, &info);
+    RECT list{};
+    GetClientRect(info.hwndList, &list);
+    return list.bottom / SendMessageA(box, CB_GETITEMHEIGHT, 0, 0);
+}
+
+// Up to 20 rows, and one row fewer for each entry Delete takes while there
+// are fewer than 20: no blank row. The field shows the entry highlighted
+// then; with none left, the list closes and the field has its typed text.
+TEST_F(SearchDialogTest, TheDroppedListShowsEveryEntryUpToTwentyAndShrinksOnDelete) {
     for (const bool version6 : {false, true}) {
         std::unique_ptr<CommonControls6> controls(version6 ? new CommonControls6 : nullptr);
-        for (const std::size_t entries : {3u, 20u, 25u}) {
+        for (const std::size_t entries : {2u, 20u, 25u}) {
+            SCOPED_TRACE(std::to_string(entries) + " entries, version " + (version6 ? "6" : "5"));
             Opening opening;
             for (std::size_t i = 0; i < entries; ++i)
                 opening.history.push_back("query " + std::to_string(i));
-            LRESULT rows = 0;
-            Run(opening, [&](HWND dialog) {
-                const HWND box = GetDlgItem(dialog, 1000);
-                SendMessageA(box, CB_SHOWDROPDOWN, TRUE, 0);
-                COMBOBOXINFO info{};
-                info.cbSize = sizeof info;
-                GetComboBoxInfo(box, &info);
-                RECT list{};
-                GetClientRect(info.hwndList, &list);
-                rows = list.bottom / SendMessageA(box, CB_GETITEMHEIGHT, 0, 0);
-                SendMessageA(box, CB_SHOWDROPDOWN, FALSE, 0);
-                PressKey(dialog, VK_ESCAPE);
-            });
-            EXPECT_EQ(rows, static_cast<LRESULT>(std::min<std::size_t>(entries, 20)))
-                << entries << " entries, version " << (version6 ? 6 : 5);
+            std::vector<std::size_t> removed;
+            LRESULT rows = 0, rowsAfterDelete = 0;
+            std::string fieldAfterDelete, fieldAtEnd;
+            const std::size_t last = entries - 1;
+            SearchDialogState state{opening.initialText, opening.history, 1001, false, false, nullptr,
+                                    [&](std::size_t place) { removed.push_back(place); }};
+            DriveDialog([&] { return ShowSearchDialog(module_, owner_, state).result; },
+                        [&](HWND dialog) {
+                            const HWND box = GetDlgItem(dialog, 1000);
+                            WaitForQueryFocus(dialog);
+                            TypeQuery(dialog, "typed");
+                            SendMessageA(box, CB_SHOWDROPDOWN, TRUE, 0);
+                            rows = DroppedRows(box);
+                            SendMessageA(box, CB_SETCURSEL, last, 0);
+                            PressKey(dialog, VK_DELETE);
+                            WaitUntil([&] { return SendMessageA(box, CB_GETCOUNT, 0, 0) == LRESULT(last); });
+                            rowsAfterDelete = DroppedRows(box);
+                            fieldAfterDelete = QueryText(dialog);
+                            if (entries == 2) {
+                                PressKey(dialog, VK_DELETE);
+                                WaitUntil([&] { return !SendMessageA(box, CB_GETDROPPEDSTATE, 0, 0); });
+                            }
+                            fieldAtEnd = QueryText(dialog);
+                            SendMessageA(box, CB_SHOWDROPDOWN, FALSE, 0);
+                            PressKey(dialog, VK_ESCAPE);
+                        });
+            EXPECT_EQ(rows, static_cast<LRESULT>(std::min<std::size_t>(entries, 20)));
+            EXPECT_EQ(rowsAfterDelete, static_cast<LRESULT>(std::min<std::size_t>(last, 20)));
+            EXPECT_EQ(fieldAfterDelete, "query " + std::to_string(last - 1));
+            const std::vector<std::size_t> expectRemoved =
+                entries == 2 ? std::vector<std::size_t>{1, 0} : std::vector<std::size_t>{last};
+            EXPECT_EQ(removed, expectRemoved);
+            EXPECT_EQ(fieldAtEnd, entries == 2 ? "typed" : fieldAfterDelete);
         }
     }
 }

@@ -878,8 +878,8 @@ TEST_F(SearchRunTest, TheHistoryHoldsEachQueryOnceNewestFirst) {
 }
 
 // Delete on the highlighted entry of the dropped list removes it from the
-// list and the file at once, though the dialog is then cancelled; the field
-// keeps its text and nothing is searched. A favourite of the same text
+// list and the file at once, though the dialog is then cancelled; the entry
+// taking its place is highlighted and shown, and nothing is searched. A favourite of the same text
 // stays. With the list closed, Delete edits the text.
 TEST_F(SearchRunTest, DeleteRemovesTheHighlightedEntryOfTheDroppedList) {
     WriteWholeFile(iniPath_, "[History]\r\nhistory0=A\r\nhistory1=fav:w from:x\r\nhistory2=C\r\n[Favorite]\r\nw=from:x\r\n");
@@ -909,7 +909,7 @@ TEST_F(SearchRunTest, DeleteRemovesTheHighlightedEntryOfTheDroppedList) {
                 });
     EXPECT_TRUE(highlighted);
     EXPECT_EQ(items, (Lines{"A", "C"}));
-    EXPECT_EQ(field, "typed");
+    EXPECT_EQ(field, "C");
     EXPECT_EQ(std::string(callLog_() + logged).find("SetFindPack"), std::string::npos);
     EXPECT_EQ(Setting("History", "history0"), "A");
     EXPECT_EQ(Setting("History", "history1"), "C");
