@@ -28,6 +28,7 @@ test: build
 	@scripts/stage "native suite" ctest --preset native
 	@scripts/stage "x86-64 Win32 suite" ctest --preset wintest
 	@scripts/stage "32-bit suite" scripts/test-32bit
+	@scripts/stage "demo" scripts/test-demo
 	@cmake --build --preset win32 --target release_package >/dev/null && scripts/check-package
 	@mkdir -p build/fuzz-corpus build/differential-corpus
 	@scripts/stage "shape fuzzer" sh -c 'build/native/bin/query_fuzz -max_total_time=$(FUZZ_SECONDS) \
@@ -46,7 +47,7 @@ package: build-win32
 	@ls -l dist/
 
 screenshot: deps build
-	@EXTRA_PACKAGES="fonts-ipafont-gothic imagemagick x11-utils" scripts/install-deps
+	@EXTRA_PACKAGES="fonts-ipafont-gothic fonts-wine imagemagick x11-utils" scripts/install-deps
 	@scripts/screenshot docs
 
 # The translation natively; whole runs of search under 64-bit Wine.

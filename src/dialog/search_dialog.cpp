@@ -45,6 +45,38 @@ void EnableIncludeAllFor(HWND dialog, int scope) {
 // size cannot change while it is down): the template stays as it is.
 const std::size_t kHistoryRowsShown = 20;
 
+// Long queries differ at their ends: the dropped list is as wide as its
+// longest entry needs, from the box's width up to the dialog's right edge.
+long ListWidth(HWND queryBox, const RECT& box) {
+    long width = box.right - box.left;
+    RECT dialog;
+    const HDC dc = GetDC(queryBox);
+    if (!dc || !GetClientRect(GetParent(queryBox), &dialog)) {
+        ReleaseDC(queryBox, dc);
+        return width;
+    }
+    MapWindowPoints(GetParent(queryBox), nullptr, reinterpret_cast<POINT*>(&dialog), 2);
+    const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(queryBox, WM_GETFONT, 0, 0)));
+    const long widest = dialog.right - box.left - GetSystemMetrics(SM_CXEDGE);
+    const LRESULT entries = SendMessageA(queryBox, CB_GETCOUNT, 0, 0);
+    std::string text;
+    for (LRESULT i = 0; i < entries && width < widest; ++i) {
+        const LRESULT length = SendMessageA(queryBox, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length <= 0)
+            continue;
+        text.resize(static_cast<std::size_t>(length) + 1);
+        SendMessageA(queryBox, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+        SIZE extent{};
+        // Past the widest, the rest of a long query is not measured.
+        const int measured = static_cast<int>(std::min<LRESULT>(length, 512));
+        if (GetTextExtentPoint32A(dc, text.c_str(), measured, &extent))
+            width = std::max(width, extent.cx + GetSystemMetrics(SM_CXVSCROLL) + 4 * GetSystemMetrics(SM_CXEDGE));
+    }
+    SelectObject(dc, font);
+    ReleaseDC(queryBox, dc);
+    return std::min(width, std::max(widest, static_cast<long>(box.right - box.left)));
+}
+
 void SizeHistoryList(HWND queryBox, std::size_t entries) {
     const LRESULT rowHeight = SendMessageA(queryBox, CB_GETITEMHEIGHT, 0, 0);
     RECT box;
@@ -61,6 +93,7 @@ void SizeHistoryList(HWND queryBox, std::size_t entries) {
     if (fitting >= 1)
         rows = std::min(rows, fitting);
     SendMessageA(queryBox, CB_SETMINVISIBLE, static_cast<WPARAM>(rows), 0);
+    SendMessageA(queryBox, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(ListWidth(queryBox, box)), 0);
     const long height = box.bottom - box.top + rows * static_cast<long>(rowHeight) + 2 * GetSystemMetrics(SM_CYBORDER);
     SetWindowPos(queryBox, nullptr, 0, 0, box.right - box.left, static_cast<int>(height),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

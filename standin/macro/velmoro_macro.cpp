@@ -7,7 +7,8 @@
 //
 // With --query (or --cancel) the dialog is answered from a second thread, so
 // no person and no display are needed; without, it waits for a person.
-// --drop-list opens the history list as the dialog appears, --keep-message
+// --drop-list opens the history list as the dialog appears and highlights
+// its first entry, --keep-message
 // leaves a message box of the run open for a minute (both for pictures).
 // A text given as @PATH is read from that file, byte for byte: the way to
 // pass Shift_JIS text whatever the command line's encoding.
@@ -110,8 +111,15 @@ int main(int argc, char** argv) {
     if (options.dropList) {
         const DWORD thread = GetCurrentThreadId();
         CloseHandle(StartThread([thread] {
-            if (const HWND dialog = WaitForDialog(thread, 60000))
+            if (const HWND dialog = WaitForDialog(thread, 60000)) {
+                // The first entry highlighted, as ↓ leaves it: the field
+                // shows it. A dropped list highlights the row under the
+                // pointer as it appears (Wine's pointer starts in the
+                // screen's middle), so the entry is chosen after that.
                 SendMessageA(GetDlgItem(dialog, 1000), CB_SHOWDROPDOWN, TRUE, 0);
+                Sleep(500);
+                SendMessageA(GetDlgItem(dialog, 1000), CB_SETCURSEL, 0, 0);
+            }
         }));
     }
     if (options.headless) {
