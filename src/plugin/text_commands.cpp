@@ -13,9 +13,6 @@
 
 namespace {
 
-const std::string kFavoritePrefix = "fav:";
-const std::string kHelpQuery = "help:";
-const std::string kDebugPrefix = "debug:";
 const std::string kDeleteFavorite = "\"\"";
 
 // "help:" and "debug:", of a typed query or a recalled favourite.

@@ -50,6 +50,13 @@ inline constexpr std::string_view kDefaultPrefix = TargetTable[kDefaultTarget].p
 inline constexpr std::string_view kAttachAll = "attach:*";
 inline constexpr std::string_view kAttachFlag = "attach";
 
+// The queries the plug-in answers itself, at the start of a query:
+// "fav:name" (a favourite), "help:" alone (the help file) and
+// "debug:expression" (an expression passed on untranslated).
+inline constexpr std::string_view kFavoritePrefix = "fav:";
+inline constexpr std::string_view kHelpQuery = "help:";
+inline constexpr std::string_view kDebugPrefix = "debug:";
+
 // What a term is: a phrase or a word (a condition each), the attach
 // shorthand, or a flag. NoTerm: at the query's front nothing could be taken.
 enum class TermKind { Phrase, Word, AttachAll, Flag, NoTerm };

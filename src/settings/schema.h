@@ -5,10 +5,11 @@
 //   [Config]    radio=1..4              the scope: buttons 1001..1004
 //               check=TRUE|FALSE        unsent mail, drafts and the trash too
 //               fullwidthspace=1        a full-width space separates terms
+//               suggest=0               no suggestion list under the query field
 //   [IME]       control=1               the input method goes off as the dialog opens
 //   [Favorite]  name=query              the favourites
 //
-// [IME] and fullwidthspace are set by hand only.
+// [IME], fullwidthspace and suggest are set by hand only.
 #pragma once
 
 #include "settings/profile_text.h"
@@ -17,6 +18,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The history holds the newest 20 queries, in memory as in the file.
@@ -76,6 +78,7 @@ SaveResult SaveHistory(SettingsFile& settings, const std::vector<std::string>& h
 // The hand-set switches, among the values at hand.
 bool CloseInputMethodOnOpen(const SettingsFile& settings);
 bool FullWidthSpaceSeparates(const SettingsFile& settings);
+bool SuggestionsOn(const SettingsFile& settings);
 
 // The favourite stored under `name`; empty when none is; nothing when memory
 // runs out.
@@ -83,6 +86,9 @@ std::optional<std::string> RecallFavorite(const SettingsFile& settings, const st
 
 // The names of the favourites stored, in the file's order.
 std::vector<std::string> FavoriteNames(const SettingsFile& settings);
+
+// The favourites stored, names and texts, in the file's order.
+std::vector<std::pair<std::string, std::string>> Favorites(const SettingsFile& settings);
 
 // The change that stores a favourite, or deletes it (no text).
 ProfileChange FavoriteStored(const std::string& name, const std::optional<std::string>& text);

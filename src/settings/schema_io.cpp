@@ -7,7 +7,14 @@
 namespace {
 
 // Where each key stands in the list kept at hand.
-enum AtHandPlace : std::size_t { kScopeAtHand, kIncludeAllAtHand, kFullWidthSpaceAtHand, kImeControlAtHand, kHistoryAtHand };
+enum AtHandPlace : std::size_t {
+    kScopeAtHand,
+    kIncludeAllAtHand,
+    kFullWidthSpaceAtHand,
+    kSuggestAtHand,
+    kImeControlAtHand,
+    kHistoryAtHand
+};
 
 } // namespace
 
@@ -15,6 +22,7 @@ void KeepSchemaAtHand(SettingsFile& settings) {
     std::vector<ProfileKey> keys = {{kConfigSection, kScopeKey},
                                     {kConfigSection, kIncludeAllKey},
                                     {kConfigSection, kFullWidthSpaceKey},
+                                    {kConfigSection, kSuggestKey},
                                     {kImeSection, kImeControlKey}};
     for (std::size_t i = 0; i < kSavedHistoryEntries; ++i)
         keys.push_back({kHistorySection, HistoryKey(i)});
@@ -54,8 +62,16 @@ bool FullWidthSpaceSeparates(const SettingsFile& settings) {
     return settings.AtHand(kFullWidthSpaceAtHand) == kSwitchOn;
 }
 
+bool SuggestionsOn(const SettingsFile& settings) {
+    return settings.AtHand(kSuggestAtHand) != kSwitchOff;
+}
+
 std::vector<std::string> FavoriteNames(const SettingsFile& settings) {
     return settings.KeysWithValues(kFavoriteSection);
+}
+
+std::vector<std::pair<std::string, std::string>> Favorites(const SettingsFile& settings) {
+    return settings.ValuesOf(kFavoriteSection);
 }
 
 std::optional<std::string> RecallFavorite(const SettingsFile& settings, const std::string& name) {

@@ -9,6 +9,9 @@ inline constexpr char kIncludeAllKey[] = "check";
 inline constexpr char kTrue[] = "TRUE";
 inline constexpr char kFalse[] = "FALSE";
 inline constexpr char kFullWidthSpaceKey[] = "fullwidthspace";
+inline constexpr char kSuggestKey[] = "suggest";
+// The suggestion list is off only when its switch is exactly this.
+inline constexpr char kSwitchOff[] = "0";
 inline constexpr char kImeSection[] = "IME";
 inline constexpr char kImeControlKey[] = "control";
 inline constexpr char kFavoriteSection[] = "Favorite";

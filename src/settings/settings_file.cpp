@@ -441,27 +441,38 @@ std::optional<std::string> SettingsFile::ReadValue(const char* section, const ch
     }
 }
 
-std::vector<std::string> SettingsFile::KeysWithValues(const char* section) const {
-    std::vector<std::string> keys;
+std::vector<std::pair<std::string, std::string>> SettingsFile::ValuesOf(const char* section) const {
+    std::vector<std::pair<std::string, std::string>> values;
     if (path_.empty()) {
         const auto inSection = memory_.find(section);
         if (inSection != memory_.end()) {
-            for (const auto& key : inSection->second)
-                keys.push_back(key.first);
+            for (const auto& [key, stored] : inSection->second) {
+                if (std::string value = AsRead(stored); !value.empty())
+                    values.emplace_back(key, std::move(value));
+            }
         }
-        return keys;
+        return values;
     }
     ++readerCalls_;
     const std::string lines = SectionLines(section, path_);
     for (std::size_t at = 0, end; at < lines.size(); at = end + 1) {
         end = lines.find('\0', at);
-        const std::string line = lines.substr(at, end == std::string::npos ? end : end - at);
         if (end == std::string::npos)
             end = lines.size();
-        const std::size_t equals = line.find('=');
-        if (equals != std::string::npos && equals > 0 && !AsRead(line.substr(equals + 1)).empty())
-            keys.push_back(line.substr(0, equals));
+        const std::size_t equals = lines.find('=', at);
+        if (equals >= end || equals == at)
+            continue;
+        std::string value = AsRead(lines.substr(equals + 1, end - equals - 1));
+        if (!value.empty())
+            values.emplace_back(lines.substr(at, equals - at), std::move(value));
     }
+    return values;
+}
+
+std::vector<std::string> SettingsFile::KeysWithValues(const char* section) const {
+    std::vector<std::string> keys;
+    for (auto& [key, value] : ValuesOf(section))
+        keys.push_back(std::move(key));
     return keys;
 }
 

@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The steps of a save, in order, for tests that interrupt one or make one
@@ -89,6 +90,8 @@ public:
     // The keys of the section that have a value, in the file's order, as the
     // reader lists them. Memory running out throws.
     std::vector<std::string> KeysWithValues(const char* section) const;
+    // The same keys with their values as the reader returns them.
+    std::vector<std::pair<std::string, std::string>> ValuesOf(const char* section) const;
 
     // The keys whose values are kept at hand, from now on; read at the next
     // Refresh.

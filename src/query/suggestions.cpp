@@ -1,0 +1,193 @@
+// The descriptions are Shift_JIS bytes, the system's ANSI text; each line
+// says in its comment what it reads.
+#include "query/suggestions.h"
+
+#include "query/shift_jis.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// What each target searches, as the help's table says it, row for row.
+constexpr std::string_view kTargetDescriptions[] = {
+    "\x8c\x8f\x96\xbc\x81" "E\x8d\xb7\x8fo\x90l\x81" "E\x88\xb6\x90\xe6\x81" "E\x96{\x95\xb6 (\x8a\xf9\x92\xe8)", // 件名・差出人・宛先・本文 (既定)
+    "\x8c\x8f\x96\xbc", // 件名
+    "\x8d\xb7\x8fo\x90l\x82\xc6\x88\xb6\x90\xe6", // 差出人と宛先
+    "\x8d\xb7\x8fo\x90l", // 差出人
+    "\x88\xb6\x90\xe6", // 宛先
+    "\x96{\x95\xb6", // 本文
+    "\x83w\x83" "b\x83_\x91S\x91\xcc", // ヘッダ全体
+    "\x8c\x8f\x96\xbc\x81" "E\x8d\xb7\x8fo\x90l\x81" "E\x88\xb6\x90\xe6", // 件名・差出人・宛先
+    "\x83\x81\x81[\x83\x8b\x91S\x91\xcc", // メール全体
+    "\x83\x81\x83\x82", // メモ
+    "\x93Y\x95t\x83t\x83@\x83" "C\x83\x8b", // 添付ファイル
+    "\x83t\x83\x89\x83O", // フラグ
+};
+static_assert(std::size(kTargetDescriptions) == static_cast<std::size_t>(kTargetCount));
+
+constexpr std::string_view kAttachAllDescription = "\x93Y\x95t\x83t\x83@\x83" "C\x83\x8b\x82\xcc\x82\xa0\x82\xe9\x83\x81\x81[\x83\x8b"; // 添付ファイルのあるメール
+
+struct Command {
+    std::string_view text;
+    std::string_view description;
+};
+constexpr Command kCommands[] = {
+    {kFavoritePrefix, "\x82\xa8\x8b" "C\x82\xc9\x93\xfc\x82\xe8"}, // お気に入り
+    {kHelpQuery, "\x83w\x83\x8b\x83v\x82\xf0\x8aJ\x82\xad"}, // ヘルプを開く
+    {kDebugPrefix, "\x8f\xf0\x8c\x8f\x82\xf0\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x93n\x82\xb7"}, // 条件をそのまま渡す
+};
+
+// ASCII letters in lower case; the second byte of a double-byte character
+// stays as it is, whatever it looks like.
+std::string Folded(std::string_view text) {
+    std::string folded(text);
+    for (std::size_t at = 0; at < folded.size();) {
+        const std::size_t length = ShiftJisCharLength(folded.data(), at, folded.size());
+        if (length == 1 && folded[at] >= 'A' && folded[at] <= 'Z')
+            folded[at] = static_cast<char>(folded[at] - 'A' + 'a');
+        at += length;
+    }
+    return folded;
+}
+
+// A row is offered when the fragment begins its text, letters in either
+// case, unless the fragment already is the text: "Sub" and "Subject:" offer
+// "subject:", "subject:" itself offers nothing.
+bool Completes(std::string_view foldedFragment, std::string_view fragment, std::string_view rowText) {
+    return foldedFragment.size() <= rowText.size() && rowText.compare(0, foldedFragment.size(), foldedFragment) == 0 &&
+           fragment != rowText;
+}
+
+struct TermAtCaret {
+    bool found = false;
+    std::size_t start = 0;
+    bool first = false; // the query's first term
+};
+
+// The term that ends at the caret, when the caret is at a term's end and
+// outside any phrase.
+TermAtCaret FindTermAtCaret(const std::string& text, std::size_t caret, Separators separators) {
+    if (caret == 0 || caret > text.size())
+        return {};
+    const std::vector<bool> fullWidth =
+        separators == Separators::SpaceAndFullWidthSpace ? FullWidthSpaceBytes(text) : std::vector<bool>();
+    auto separatorLength = [&](std::size_t at) -> std::size_t {
+        if (text[at] == kSpace || IsLineSeparator(text[at]))
+            return 1;
+        return !fullWidth.empty() && fullWidth[at] ? 2 : 0;
+    };
+    if (caret < text.size() && separatorLength(caret) == 0)
+        return {};
+    TermAtCaret term;
+    bool inTerm = false;
+    bool anyTerm = false;
+    for (std::size_t at = 0; at < caret;) {
+        if (const std::size_t length = separatorLength(at)) {
+            inTerm = false;
+            at += length;
+            continue;
+        }
+        if (!inTerm) {
+            term.first = !anyTerm;
+            term.start = at;
+            inTerm = anyTerm = true;
+        }
+        // A phrase opens at the term's front or right after its target.
+        const std::string_view before(text.data() + term.start, at - term.start);
+        const bool phraseMayOpen = before.empty() || std::any_of(std::begin(TargetTable), std::end(TargetTable),
+                                                                 [&](const TargetRow& row) { return row.prefix == before; });
+        if (text[at] == kQuote && phraseMayOpen && (at + 1 == caret || OpensPhrase(text[at + 1]))) {
+            const std::size_t end = PhraseEnd(
+                at, text.size(), [](std::size_t p) { return p + 1; }, [&](std::size_t p) { return text[p]; });
+            if (end >= caret)
+                return {}; // inside the phrase
+            at = end + 1;
+            continue;
+        }
+        at += ShiftJisCharLength(text.data(), at, text.size());
+    }
+    term.found = inTerm;
+    return term;
+}
+
+} // namespace
+
+FavoriteSuggestions MakeFavoriteSuggestions(std::vector<FavoriteEntry> entries) {
+    FavoriteSuggestions favorites;
+    favorites.foldedNames.reserve(entries.size());
+    for (const FavoriteEntry& entry : entries)
+        favorites.foldedNames.push_back(Folded(entry.name));
+    favorites.entries = std::move(entries);
+    return favorites;
+}
+
+bool AsksForFavorites(const std::string& text, std::size_t caret, Separators separators) {
+    const TermAtCaret term = FindTermAtCaret(text, caret, separators);
+    return term.found && term.first && caret - term.start >= kFavoritePrefix.size() &&
+           text.compare(term.start, kFavoritePrefix.size(), kFavoritePrefix) == 0;
+}
+
+Suggestions Suggest(const std::string& text, std::size_t caret, Separators separators,
+                    const FavoriteSuggestions* favorites) {
+    Suggestions suggestions;
+    const TermAtCaret term = FindTermAtCaret(text, caret, separators);
+    if (!term.found)
+        return suggestions;
+    suggestions.fragmentStart = term.start;
+    const std::string_view fragment(text.data() + term.start, caret - term.start);
+    if (term.first && fragment.substr(0, kFavoritePrefix.size()) == kFavoritePrefix) {
+        if (!favorites)
+            return suggestions;
+        const std::string name = Folded(fragment.substr(kFavoritePrefix.size()));
+        for (std::size_t i = 0; i < favorites->foldedNames.size(); ++i) {
+            if (favorites->foldedNames[i].compare(0, name.size(), name) == 0)
+                suggestions.rows.push_back({SuggestionKind::Favorite, i});
+        }
+        return suggestions;
+    }
+    // After "debug:" the rest is the mail client's own expression.
+    if (!term.first && text.compare(text.find_first_not_of(kSpace), kDebugPrefix.size(), kDebugPrefix) == 0)
+        return suggestions;
+    const std::string folded = Folded(fragment);
+    for (int row = 0; row < kTargetCount; ++row) {
+        if (Completes(folded, fragment, TargetTable[row].prefix))
+            suggestions.rows.push_back({SuggestionKind::Target, static_cast<std::size_t>(row)});
+        if (TargetTable[row].prefix == kAttachAll.substr(0, TargetTable[row].prefix.size()) &&
+            Completes(folded, fragment, kAttachAll))
+            suggestions.rows.push_back({SuggestionKind::AttachAll, 0});
+    }
+    for (std::size_t i = 0; term.first && i < std::size(kCommands); ++i) {
+        if (Completes(folded, fragment, kCommands[i].text))
+            suggestions.rows.push_back({SuggestionKind::Command, i});
+    }
+    return suggestions;
+}
+
+std::string SuggestionText(SuggestionRow row, const FavoriteSuggestions* favorites) {
+    switch (row.kind) {
+    case SuggestionKind::Target:
+        return std::string(TargetTable[row.index].prefix);
+    case SuggestionKind::AttachAll:
+        return std::string(kAttachAll);
+    case SuggestionKind::Command:
+        return std::string(kCommands[row.index].text);
+    case SuggestionKind::Favorite:
+        return std::string(kFavoritePrefix) + (favorites ? favorites->entries[row.index].name : std::string());
+    }
+    return std::string();
+}
+
+std::string_view SuggestionDescription(SuggestionRow row, const FavoriteSuggestions* favorites) {
+    switch (row.kind) {
+    case SuggestionKind::Target:
+        return kTargetDescriptions[row.index];
+    case SuggestionKind::AttachAll:
+        return kAttachAllDescription;
+    case SuggestionKind::Command:
+        return kCommands[row.index].description;
+    case SuggestionKind::Favorite:
+        return favorites ? std::string_view(favorites->entries[row.index].query) : std::string_view();
+    }
+    return std::string_view();
+}

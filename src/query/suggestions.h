@@ -1,0 +1,60 @@
+// What the query field suggests while the user types: the targets, the
+// queries the plug-in answers itself, the stored favourites. Portable: the
+// rows are a function of the text, the caret and the favourite names alone.
+#pragma once
+
+#include "query/language.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A stored favourite, as the list offers it.
+struct FavoriteEntry {
+    std::string name;
+    std::string query;
+};
+
+// The favourites in the order "fav:" lists them, with their names folded
+// once for matching as the settings file's reader matches names (ASCII
+// letters in either case, double-byte characters as they are).
+struct FavoriteSuggestions {
+    std::vector<FavoriteEntry> entries;
+    std::vector<std::string> foldedNames;
+};
+FavoriteSuggestions MakeFavoriteSuggestions(std::vector<FavoriteEntry> entries);
+
+enum class SuggestionKind {
+    Target,   // index: the target's row in TargetTable
+    AttachAll, // the attach shorthand
+    Command,  // index: fav:, help:, debug:
+    Favorite, // index: the favourite's place
+};
+
+struct SuggestionRow {
+    SuggestionKind kind;
+    std::size_t index;
+};
+
+struct Suggestions {
+    // The typed fragment the rows complete: from here to the caret. Taking a
+    // row puts its text in its place.
+    std::size_t fragmentStart = 0;
+    std::vector<SuggestionRow> rows;
+};
+
+// Whether the caret stands in a favourite's name after "fav:" at the start of
+// the query: the favourites are needed (and read only then).
+bool AsksForFavorites(const std::string& text, std::size_t caret, Separators separators);
+
+// The rows for the term that ends at the caret, when the caret is at its end;
+// none inside a phrase or a target's value. `favorites` may be null (not
+// read): no favourite rows then.
+Suggestions Suggest(const std::string& text, std::size_t caret, Separators separators,
+                    const FavoriteSuggestions* favorites);
+
+// What taking the row puts in the field ("subject:", "attach:*", "fav:",
+// "fav:weekly"), and what the list says of it beside that (Shift_JIS).
+std::string SuggestionText(SuggestionRow row, const FavoriteSuggestions* favorites);
+std::string_view SuggestionDescription(SuggestionRow row, const FavoriteSuggestions* favorites);
