@@ -2,6 +2,7 @@
 
 #include "dialog/dialog_ids.h"
 #include "dialog/placement.h"
+#include "dialog/suggestion_list.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -20,6 +21,7 @@ struct DialogContext {
     SearchDialogChoice& choice;
     WNDPROC editProcedure = nullptr; // the query field's own
     std::string textBeforeList;      // the field's text when the list dropped down
+    SuggestionList suggestions{};
 };
 
 DialogContext& ContextOf(HWND dialog) {
@@ -99,17 +101,6 @@ void SizeHistoryList(HWND queryBox, std::size_t entries) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::string WindowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    if (length <= 0)
-        return std::string();
-    // The length may count more than there is (double-byte text): keep what
-    // was copied.
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, &text[0], length + 1)));
-    return text;
-}
-
 // A dropped list keeps its height as entries go: it loses the rows it no
 // longer fills, from the side away from the box.
 void FitDroppedList(HWND queryBox) {
@@ -159,23 +150,28 @@ bool RemoveHighlightedEntry(HWND dialog, DialogContext& context) {
 }
 
 // The query field's procedure, put in front of its own for Delete on the
-// dropped list; nothing may unwind through the system's code from here
-// either: memory running out ends the dialog as the dialog's own procedure
-// does.
+// dropped list and for the suggestion list; nothing may unwind through the
+// system's code from here either: memory running out ends the dialog as the
+// dialog's own procedure does.
 LRESULT CALLBACK QueryEditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND dialog = GetParent(GetParent(edit));
     DialogContext& context = ContextOf(dialog);
-    if (message == WM_KEYDOWN && wParam == VK_DELETE) {
-        try {
-            if (RemoveHighlightedEntry(dialog, context))
-                return 0;
-        } catch (...) {
-            context.choice.ranOutOfMemory = true;
-            EndDialog(dialog, IDCANCEL);
+    try {
+        if (message == WM_KEYDOWN && wParam == VK_DELETE && RemoveHighlightedEntry(dialog, context))
             return 0;
-        }
+        if (message == WM_GETDLGCODE)
+            return CallWindowProcA(context.editProcedure, edit, message, wParam, lParam) |
+                   SuggestionKeysWanted(context.suggestions, reinterpret_cast<const MSG*>(lParam));
+        if (SuggestionListTakes(context.suggestions, message, wParam))
+            return 0;
+        const LRESULT result = CallWindowProcA(context.editProcedure, edit, message, wParam, lParam);
+        AfterFieldMessage(context.suggestions, context.state, message, wParam);
+        return result;
+    } catch (...) {
+        context.choice.ranOutOfMemory = true;
+        EndDialog(dialog, IDCANCEL);
+        return 0;
     }
-    return CallWindowProcA(context.editProcedure, edit, message, wParam, lParam);
 }
 
 void SwitchInputMethodOff(HWND dialog) {
@@ -193,6 +189,8 @@ void OnInitDialog(HWND dialog, DialogContext& context) {
     SendMessageA(queryBox, CB_LIMITTEXT, 0, 0);
     context.editProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         QueryEdit(dialog), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(QueryEditProcedure)));
+    context.suggestions.dialog = dialog;
+    context.suggestions.field = QueryEdit(dialog);
     SetFocus(queryBox);
     // Explicit positions keep the history's order in spite of CBS_SORT.
     for (std::size_t i = 0; i < state.history.size(); ++i)
@@ -244,6 +242,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         // What the field holds before an entry of the list is highlighted:
         // as the list drops down, and as it is typed while the list is down.
         if (id == IDC_QUERY && HIWORD(wParam) == CBN_DROPDOWN) {
+            CloseSuggestions(ContextOf(dialog).suggestions);
             const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
             const LRESULT entries = SendMessageA(queryBox, CB_GETCOUNT, 0, 0);
             SizeHistoryList(queryBox, static_cast<std::size_t>(std::max<LRESULT>(entries, 0)));
@@ -270,6 +269,24 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         EndDialog(dialog, IDD_SEARCH_CLOSED);
         return TRUE;
+    // The suggestion list goes with the dialog's place and activation, and
+    // with the dialog itself.
+    case WM_MOVE: // also before WM_INITDIALOG, with no context yet
+        if (GetWindowLongPtrA(dialog, DWLP_USER))
+            CloseSuggestions(ContextOf(dialog).suggestions);
+        return FALSE;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE && GetWindowLongPtrA(dialog, DWLP_USER))
+            CloseSuggestions(ContextOf(dialog).suggestions);
+        return FALSE;
+    case WM_DESTROY:
+        if (GetWindowLongPtrA(dialog, DWLP_USER))
+            DestroySuggestions(ContextOf(dialog).suggestions);
+        return FALSE;
+    case kSuggestionsOutOfMemory:
+        ContextOf(dialog).choice.ranOutOfMemory = true;
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
     default:
         return FALSE;
     }
@@ -290,6 +307,17 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 
 } // namespace
+
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthA(window);
+    if (length <= 0)
+        return std::string();
+    // The length may count more than there is (double-byte text): keep what
+    // was copied.
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, &text[0], length + 1)));
+    return text;
+}
 
 namespace {
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dialog/query_history.h"
+#include "query/suggestions.h"
 
 #include <windows.h>
 
@@ -23,6 +24,12 @@ struct SearchDialogState {
     // (Delete on the highlighted entry of the dropped list): the dialog has
     // taken it out of its list, the history is to lose it at once.
     std::function<void(std::size_t place)> removeEntry = nullptr;
+    // A list under the query field suggests completions of the term typed.
+    bool suggest = false;
+    Separators separators = Separators::Space;
+    // The favourites for the list, asked for when "fav:" is first typed;
+    // null when there are none to offer.
+    std::function<const FavoriteSuggestions*()> favorites = nullptr;
 };
 
 // What the user chose.
@@ -43,6 +50,9 @@ struct SearchDialogChoice {
 
 // Shows dialog 101 of `module`, owned by `owner`.
 SearchDialogChoice ShowSearchDialog(HINSTANCE module, HWND owner, const SearchDialogState& state);
+
+// A window's text, as the ANSI functions give it. Memory running out throws.
+std::string WindowText(HWND window);
 
 // Centres a top-level window on the screen that holds its owner (the
 // primary screen without one), within that screen.

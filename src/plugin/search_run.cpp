@@ -14,7 +14,9 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -43,10 +45,29 @@ void TakeStateSavedElsewhere() {
     g_session.includeAll = saved.includeAll;
 }
 
-SearchDialogChoice AskUser(HWND mainWindow) {
-    const SearchDialogState state{g_session.initialText, g_session.history, g_session.scope, g_session.includeAll,
-                                  g_session.settings && CloseInputMethodOnOpen(*g_session.settings),
-                                  &g_session.openWindow, RemoveHistoryEntry};
+// The favourites the suggestion list offers, read from the file when "fav:"
+// is first typed in the run.
+std::vector<FavoriteEntry> StoredFavorites() {
+    std::vector<FavoriteEntry> entries;
+    if (g_session.settings) {
+        for (auto& [name, query] : Favorites(*g_session.settings))
+            entries.push_back({std::move(name), std::move(query)});
+    }
+    return entries;
+}
+
+SearchDialogChoice AskUser(HWND mainWindow, Separators separators) {
+    SearchDialogState state{g_session.initialText, g_session.history, g_session.scope, g_session.includeAll,
+                            g_session.settings && CloseInputMethodOnOpen(*g_session.settings),
+                            &g_session.openWindow, RemoveHistoryEntry};
+    state.suggest = !g_session.settings || SuggestionsOn(*g_session.settings);
+    state.separators = separators;
+    std::optional<FavoriteSuggestions> favorites;
+    state.favorites = [&favorites]() -> const FavoriteSuggestions* {
+        if (!favorites)
+            favorites = MakeFavoriteSuggestions(StoredFavorites());
+        return &*favorites;
+    };
     return ShowSearchDialog(g_session.module, mainWindow, state);
 }
 
@@ -109,7 +130,10 @@ void RunSteps(const char* initialText) {
     if (std::optional<std::string> initial = InitialTextFor(host, initialText))
         g_session.initialText = std::move(*initial);
 
-    const SearchDialogChoice choice = AskUser(mainWindow);
+    const Separators separators = g_session.settings && FullWidthSpaceSeparates(*g_session.settings)
+                                      ? Separators::SpaceAndFullWidthSpace
+                                      : Separators::Space;
+    const SearchDialogChoice choice = AskUser(mainWindow, separators);
     // A dialog that ran out of memory keeps nothing, not even the scope of
     // an OK half handled.
     if (choice.ranOutOfMemory) {
@@ -118,9 +142,6 @@ void RunSteps(const char* initialText) {
     }
     if (!choice.confirmed)
         return;
-    const Separators separators = g_session.settings && FullWidthSpaceSeparates(*g_session.settings)
-                                      ? Separators::SpaceAndFullWidthSpace
-                                      : Separators::Space;
     QueryRequest request = KeepChoice(choice, separators);
     if (choice.result != IDOK)
         return;

@@ -141,6 +141,45 @@ bool IsEnabled(HWND dialog, int id) {
     return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
+void TypeKeys(HWND dialog, const std::string& text) {
+    for (const char byte : text)
+        PostMessageA(QueryEdit(dialog), WM_CHAR, static_cast<unsigned char>(byte), 1);
+}
+
+HWND SuggestionListOf(HWND dialog) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{dialog, nullptr};
+    EnumThreadWindows(
+        GetWindowThreadProcessId(dialog, nullptr),
+        [](HWND window, LPARAM found) {
+            auto& s = *reinterpret_cast<Search*>(found);
+            char name[16] = {};
+            GetClassNameA(window, name, sizeof name);
+            if (GetWindow(window, GW_OWNER) == s.owner && IsWindowVisible(window) && lstrcmpiA(name, "ListBox") == 0)
+                s.found = window;
+            return s.found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<std::string> SuggestionRows(HWND dialog) {
+    std::vector<std::string> rows;
+    const HWND list = SuggestionListOf(dialog);
+    const LRESULT count = list ? SendMessageA(list, LB_GETCOUNT, 0, 0) : 0;
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
+        if (length < 0)
+            break;
+        std::string row(static_cast<size_t>(length) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&row[0]));
+        rows.push_back(row.substr(0, row.find_first_of(std::string("\t\0", 2))));
+    }
+    return rows;
+}
+
 std::vector<std::string> ListItems(HWND dialog) {
     const HWND box = GetDlgItem(dialog, 1000);
     std::vector<std::string> items;

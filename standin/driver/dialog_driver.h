@@ -49,6 +49,16 @@ bool IsChecked(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
 std::vector<std::string> ListItems(HWND dialog);
 
+// Characters typed into the query field, a WM_CHAR each, as the keyboard
+// sends them.
+void TypeKeys(HWND dialog, const std::string& text);
+// The suggestion list the dialog shows under its query field: a visible
+// "ListBox" popup it owns; null when none is shown.
+HWND SuggestionListOf(HWND dialog);
+// Its rows, each up to its tab (what taking it puts in the field); none when
+// no list is shown.
+std::vector<std::string> SuggestionRows(HWND dialog);
+
 // A message box is a dialog too, without the query box.
 bool IsMessageBox(HWND dialog);
 std::string MessageBoxText(HWND box);

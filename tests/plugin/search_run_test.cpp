@@ -877,6 +877,112 @@ TEST_F(SearchRunTest, TheHistoryHoldsEachQueryOnceNewestFirst) {
     }
 }
 
+// Every message posted to the field so far has been handled: a marker posted
+// after them has taken effect.
+void Settle(HWND dialog) {
+    static WPARAM marker = 0x7FFF0000;
+    ++marker;
+    PostMessageA(QueryEdit(dialog), EM_SETLIMITTEXT, marker, 0);
+    WaitUntil([&] { return static_cast<WPARAM>(SendMessageA(QueryEdit(dialog), EM_GETLIMITTEXT, 0, 0)) == marker; });
+}
+
+// The suggestion list, typed at as a user types: the rows, nothing
+// highlighted, the keys it takes and the ones it leaves to the dialog.
+TEST_F(SearchRunTest, TheSuggestionListOffersCompletionsAndTakesItsKeys) {
+    std::string twelve = "[Favorite]\r\n";
+    for (int i = 0; i < 12; ++i)
+        twelve += "n" + std::to_string(i) + "=from:x" + std::to_string(i) + "\r\n";
+    // Stand for the input method's messages, and for characters typed.
+    const WPARAM kCompose = 1, kEndCompose = 2, kTyped = 0x10000;
+    const struct {
+        const char* name;
+        std::string file, typed;
+        Lines rows;             // shown after typing
+        std::vector<WPARAM> keys; // then pressed
+        std::string field;      // the field afterwards, with the dialog still open
+        bool listAfter;         // still shown then
+    } cases[] = {
+        {"targets", "", "s", {"smallheaderbody:", "subject:", "smallheader:"}, {}, "s", true},
+        {"after a term", "", "x f", {"from+to:", "from:", "flag:"}, {}, "x f", true},
+        {"every favourite", twelve, "fav:",
+         {"fav:n0", "fav:n1", "fav:n2", "fav:n3", "fav:n4", "fav:n5", "fav:n6", "fav:n7", "fav:n8", "fav:n9", "fav:n10",
+          "fav:n11"}, {VK_DOWN, VK_DOWN, VK_RETURN}, "fav:n1", false},
+        {"down and enter, case taught", "", "x Sub", {"subject:"}, {VK_DOWN, VK_RETURN}, "x subject:", false},
+        {"tab", "", "fr", {"from+to:", "from:"}, {VK_DOWN, VK_DOWN, VK_UP, VK_TAB}, "from+to:", false},
+        {"esc closes the list alone", "", "s", {"smallheaderbody:", "subject:", "smallheader:"}, {VK_ESCAPE}, "s", false},
+        {"a phrase", "", "\"a s", {}, {}, "\"a s", false},
+        {"a value", "", "subject:s", {}, {}, "subject:s", false},
+        {"in a composition", "", "", {}, {kCompose, kTyped + 's'}, "s", false},
+        {"after a composition", "", "", {}, {kCompose, kTyped + 's', kEndCompose, kTyped + 'u'}, "su", true},
+        {"switched off", "[Config]\r\nsuggest=0\r\n", "s", {}, {}, "s", false},
+        {"the history drops", "[History]\r\nhistory0=old\r\n", "s", {"smallheaderbody:", "subject:", "smallheader:"},
+         {VK_F4}, "s", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteWholeFile(iniPath_, c.file);
+        ASSERT_NO_FATAL_FAILURE(Load());
+        Lines rows;
+        LRESULT highlighted = 0;
+        std::string field;
+        bool listAfter = true, dropped = false;
+        HWND list = nullptr;
+        DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
+                    [&](HWND dialog) {
+                        WaitForQueryFocus(dialog);
+                        TypeKeys(dialog, c.typed);
+                        Settle(dialog);
+                        rows = SuggestionRows(dialog);
+                        list = SuggestionListOf(dialog);
+                        highlighted = list ? SendMessageA(list, LB_GETCURSEL, 0, 0) : LB_ERR;
+                        for (const WPARAM key : c.keys) {
+                            if (key == kCompose || key == kEndCompose)
+                                PostMessageA(QueryEdit(dialog), key == kCompose ? WM_IME_STARTCOMPOSITION
+                                                                                : WM_IME_ENDCOMPOSITION, 0, 0);
+                            else if (key > kTyped)
+                                TypeKeys(dialog, std::string(1, static_cast<char>(key - kTyped)));
+                            else
+                                PressKey(dialog, key);
+                        }
+                        Settle(dialog);
+                        field = QueryText(dialog);
+                        listAfter = SuggestionListOf(dialog) != nullptr;
+                        list = list ? list : SuggestionListOf(dialog);
+                        dropped = SendMessageA(GetDlgItem(dialog, 1000), CB_GETDROPPEDSTATE, 0, 0) != 0;
+                        SendMessageA(GetDlgItem(dialog, 1000), CB_SHOWDROPDOWN, FALSE, 0);
+                        // Esc once more for an open list, then for the dialog.
+                        if (listAfter) {
+                            PressKey(dialog, VK_ESCAPE);
+                            Settle(dialog);
+                            EXPECT_EQ(SuggestionListOf(dialog), nullptr);
+                        }
+                        PressKey(dialog, VK_ESCAPE);
+                    });
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(highlighted, LB_ERR) << "nothing highlighted as the list appears";
+        EXPECT_EQ(field, c.field);
+        EXPECT_EQ(listAfter, c.listAfter);
+        EXPECT_EQ(dropped, c.keys == std::vector<WPARAM>{VK_F4});
+        EXPECT_FALSE(list && IsWindow(list)) << "the list outlived the dialog";
+        EXPECT_EQ(std::string(callLog_()).find("SetFindPack"), std::string::npos);
+        Unload();
+    }
+}
+
+// Enter with nothing highlighted confirms exactly what was typed.
+TEST_F(SearchRunTest, EnterWithNothingHighlightedSearchesTheTypedText) {
+    ASSERT_NO_FATAL_FAILURE(Load());
+    DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
+                [&](HWND dialog) {
+                    WaitForQueryFocus(dialog);
+                    TypeKeys(dialog, "sub");
+                    Settle(dialog);
+                    EXPECT_EQ(SuggestionRows(dialog), Lines{"subject:"});
+                    PressKey(dialog, VK_RETURN);
+                });
+    EXPECT_EQ(ListedHistory(), Lines{"sub"});
+}
+
 // Delete on the highlighted entry of the dropped list removes it from the
 // list and the file at once, though the dialog is then cancelled; the entry
 // taking its place is highlighted and shown, and nothing is searched. A favourite of the same text

@@ -1,0 +1,269 @@
+#include "dialog/suggestion_list.h"
+
+#include "dialog/search_dialog.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+// The rows shown at most; the rest scroll.
+constexpr int kRowsShown = 8;
+
+// The list box class's own procedure, the same for every list box.
+WNDPROC g_listBoxProcedure = nullptr;
+
+bool Shown(const SuggestionList& list) {
+    return list.window && IsWindowVisible(list.window);
+}
+
+// The caret as a byte offset into the field's ANSI text, and back: a field
+// that keeps its text in UTF-16 counts characters.
+std::size_t CaretByte(HWND field) {
+    DWORD start = 0, end = 0;
+    SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (start != end)
+        return std::string::npos; // a selection: nothing is being typed at a caret
+    if (!IsWindowUnicode(field) || end == 0)
+        return end;
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
+    const int length = GetWindowTextW(field, &text[0], static_cast<int>(text.size()));
+    const int chars = std::min(static_cast<int>(end), length);
+    return static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), chars, nullptr, 0, nullptr, nullptr));
+}
+
+void PutCaret(HWND field, const std::string& text, std::size_t byte) {
+    const int at = IsWindowUnicode(field)
+                       ? MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(byte), nullptr, 0)
+                       : static_cast<int>(byte);
+    SendMessageA(field, EM_SETSEL, static_cast<WPARAM>(at), static_cast<LPARAM>(at));
+}
+
+// The highlighted row's text in place of the typed fragment, the caret after
+// it; the list closes and the dialog stays.
+void TakeRow(SuggestionList& list, LRESULT index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= list.shown.rows.size())
+        return;
+    const std::string text = WindowText(list.field);
+    const std::size_t caret = std::min(CaretByte(list.field), text.size());
+    const std::size_t start = std::min(list.shown.fragmentStart, caret);
+    const std::string row = SuggestionText(list.shown.rows[static_cast<std::size_t>(index)], list.favorites);
+    const std::string taken = text.substr(0, start) + row + text.substr(caret);
+    CloseSuggestions(list);
+    SetWindowTextA(list.field, taken.c_str());
+    PutCaret(list.field, taken, start + row.size());
+}
+
+// A click takes the row under it; the list never takes activation or the
+// focus, so typing goes on in the field.
+LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* list = reinterpret_cast<SuggestionList*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_LBUTTONDOWN:
+        try {
+            const LRESULT hit = SendMessageA(window, LB_ITEMFROMPOINT, 0, lParam);
+            if (list && HIWORD(hit) == 0)
+                TakeRow(*list, LOWORD(hit));
+        } catch (...) {
+            if (list)
+                PostMessageA(list->dialog, kSuggestionsOutOfMemory, 0, 0);
+        }
+        return 0;
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+        return 0;
+    default:
+        return CallWindowProcA(g_listBoxProcedure, window, message, wParam, lParam);
+    }
+}
+
+HWND MakeListWindow(SuggestionList& list) {
+    const HWND window = CreateWindowExA(
+        WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "ListBox", "",
+        WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0,
+        list.dialog, nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list.dialog, GWLP_HINSTANCE)), nullptr);
+    if (!window)
+        return nullptr;
+    SendMessageA(window, WM_SETFONT, static_cast<WPARAM>(SendMessageA(list.field, WM_GETFONT, 0, 0)), FALSE);
+    // The descriptions line up after the longest target name.
+    const int tabStop = 72;
+    SendMessageA(window, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&list));
+    g_listBoxProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProcedure)));
+    return window;
+}
+
+void Fill(HWND window, const Suggestions& suggestions, const FavoriteSuggestions* favorites) {
+    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(window, LB_RESETCONTENT, 0, 0);
+    SendMessageA(window, LB_INITSTORAGE, suggestions.rows.size(), suggestions.rows.size() * 32);
+    std::string line;
+    for (const SuggestionRow& row : suggestions.rows) {
+        line = SuggestionText(row, favorites);
+        line += '\t';
+        line += SuggestionDescription(row, favorites);
+        SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    }
+    // Nothing highlighted: Enter confirms what was typed.
+    SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+}
+
+// Under the query box, as wide as it; above it where the screen's work area
+// has no room below.
+void Place(HWND window, HWND queryBox, std::size_t rows) {
+    RECT box;
+    GetWindowRect(queryBox, &box);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(queryBox, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const long rowHeight = std::max<long>(1, static_cast<long>(SendMessageA(window, LB_GETITEMHEIGHT, 0, 0)));
+    const long height = static_cast<long>(std::min<std::size_t>(rows, kRowsShown)) * rowHeight +
+                        2 * GetSystemMetrics(SM_CYBORDER);
+    const long width = box.right - box.left;
+    long top = box.bottom;
+    if (top + height > work.bottom && box.top - height >= work.top)
+        top = box.top - height;
+    const long left = std::clamp<long>(box.left, work.left, std::max<long>(work.left, work.right - width));
+    SetWindowPos(window, HWND_TOP, static_cast<int>(left), static_cast<int>(top), static_cast<int>(width),
+                 static_cast<int>(height), SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void MoveHighlight(HWND window, bool down) {
+    const LRESULT count = SendMessageA(window, LB_GETCOUNT, 0, 0);
+    const LRESULT current = SendMessageA(window, LB_GETCURSEL, 0, 0);
+    LRESULT next;
+    if (down)
+        next = current == LB_ERR ? 0 : std::min(current + 1, count - 1);
+    else
+        next = current == LB_ERR || current == 0 ? -1 : current - 1; // above the first: the typed text again
+    SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(next), 0);
+}
+
+} // namespace
+
+void UpdateSuggestions(SuggestionList& list, const SearchDialogState& state) {
+    const std::size_t caret = CaretByte(list.field);
+    if (!state.suggest || list.composing || caret == std::string::npos) {
+        CloseSuggestions(list);
+        return;
+    }
+    const std::string text = WindowText(list.field);
+    if (!list.favoritesAsked && state.favorites && AsksForFavorites(text, caret, state.separators)) {
+        list.favoritesAsked = true;
+        list.favorites = state.favorites();
+    }
+    Suggestions suggestions = Suggest(text, std::min(caret, text.size()), state.separators, list.favorites);
+    if (suggestions.rows.empty()) {
+        CloseSuggestions(list);
+        return;
+    }
+    if (!list.window && !(list.window = MakeListWindow(list)))
+        return;
+    Fill(list.window, suggestions, list.favorites);
+    list.shown = std::move(suggestions);
+    Place(list.window, GetParent(list.field), list.shown.rows.size());
+}
+
+void CloseSuggestions(SuggestionList& list) {
+    if (Shown(list))
+        ShowWindow(list.window, SW_HIDE);
+    list.shown.rows.clear();
+}
+
+void DestroySuggestions(SuggestionList& list) {
+    if (list.window)
+        DestroyWindow(list.window);
+    list.window = nullptr;
+    list.shown.rows.clear();
+}
+
+bool SuggestionListTakes(SuggestionList& list, UINT message, WPARAM wParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+        list.keyTaken = false;
+        if (!Shown(list))
+            return false;
+        switch (wParam) {
+        case VK_DOWN:
+        case VK_UP:
+            MoveHighlight(list.window, wParam == VK_DOWN);
+            return true;
+        case VK_RETURN:
+        case VK_TAB: {
+            const LRESULT highlighted = SendMessageA(list.window, LB_GETCURSEL, 0, 0);
+            if (highlighted == LB_ERR)
+                return false;
+            TakeRow(list, highlighted);
+            list.keyTaken = true;
+            return true;
+        }
+        case VK_ESCAPE:
+            CloseSuggestions(list);
+            list.keyTaken = true;
+            return true;
+        case VK_F4:
+            CloseSuggestions(list);
+            return false;
+        default:
+            return false;
+        }
+    case WM_CHAR:
+        if (list.keyTaken && (wParam == '\r' || wParam == '\t' || wParam == 0x1B)) {
+            list.keyTaken = false;
+            return true;
+        }
+        return false;
+    case WM_IME_STARTCOMPOSITION:
+        list.composing = true;
+        CloseSuggestions(list);
+        return false;
+    case WM_IME_ENDCOMPOSITION:
+        list.composing = false;
+        return false;
+    case WM_SYSKEYDOWN: // Alt+↓ drops the history, Alt+1 picks a scope
+    case WM_KILLFOCUS:
+    case WM_LBUTTONDOWN:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_UNDO:
+    case EM_UNDO:
+        CloseSuggestions(list);
+        return false;
+    default:
+        return false;
+    }
+}
+
+void AfterFieldMessage(SuggestionList& list, const SearchDialogState& state, UINT message, WPARAM wParam) {
+    if (message == WM_CHAR) {
+        if (wParam >= 0x20 || wParam == '\b')
+            UpdateSuggestions(list, state);
+        else
+            CloseSuggestions(list);
+    } else if (message == WM_KEYDOWN) {
+        if (wParam == VK_DELETE)
+            UpdateSuggestions(list, state);
+        else if (wParam == VK_LEFT || wParam == VK_RIGHT || wParam == VK_HOME || wParam == VK_END ||
+                 ((wParam == VK_UP || wParam == VK_DOWN) && !Shown(list)))
+            CloseSuggestions(list);
+    }
+}
+
+LRESULT SuggestionKeysWanted(const SuggestionList& list, const MSG* keyMessage) {
+    if (!Shown(list) || !keyMessage || keyMessage->message != WM_KEYDOWN)
+        return 0;
+    switch (keyMessage->wParam) {
+    case VK_ESCAPE:
+        return DLGC_WANTMESSAGE;
+    case VK_RETURN:
+    case VK_TAB:
+        return SendMessageA(list.window, LB_GETCURSEL, 0, 0) != LB_ERR ? DLGC_WANTMESSAGE : 0;
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,46 @@
+// The list under the query field that suggests completions of the term being
+// typed. It is a standard list box (screen readers read it) in a popup owned
+// by the dialog, never activated and never focused: typing goes on in the
+// field, which hands it the keys it takes.
+#pragma once
+
+#include "query/suggestions.h"
+
+#include <windows.h>
+
+struct SearchDialogState;
+
+// Sent to the dialog when memory runs out in the list's own procedure: the
+// dialog ends as it does for any such failure.
+constexpr UINT kSuggestionsOutOfMemory = WM_APP + 1;
+
+struct SuggestionList {
+    HWND dialog = nullptr;
+    HWND field = nullptr;  // the query field's edit control
+    HWND window = nullptr; // made when first shown
+    Suggestions shown;
+    const FavoriteSuggestions* favorites = nullptr; // asked for once, when "fav:" is typed
+    bool favoritesAsked = false;
+    bool composing = false; // an input method composition is open in the field
+    bool keyTaken = false;  // the character of a key the list took is dropped
+};
+
+// Works out the rows for the field's text and caret, and shows, moves or
+// closes the list. Memory running out throws.
+void UpdateSuggestions(SuggestionList& list, const SearchDialogState& state);
+
+void CloseSuggestions(SuggestionList& list);
+void DestroySuggestions(SuggestionList& list);
+
+// Before the field's own procedure: whether the list takes the message
+// (↓ ↑ Enter Tab Esc while it is shown; and what closes it). Memory running
+// out throws.
+bool SuggestionListTakes(SuggestionList& list, UINT message, WPARAM wParam);
+
+// After the field's own procedure: typing and deleting update the list,
+// moving the caret otherwise closes it. Memory running out throws.
+void AfterFieldMessage(SuggestionList& list, const SearchDialogState& state, UINT message, WPARAM wParam);
+
+// What the field's WM_GETDLGCODE adds for `keyMessage`: the keys the list
+// takes are kept from the dialog manager (Enter is not OK, Esc not Cancel).
+LRESULT SuggestionKeysWanted(const SuggestionList& list, const MSG* keyMessage);
