@@ -39,14 +39,12 @@ void EnableIncludeAllFor(HWND dialog, int scope) {
     EnableWindow(GetDlgItem(dialog, IDC_INCLUDE_ALL), scope == kScopeCurrentAccount || scope == kScopeAllAccounts);
 }
 
-// The history list, dropped down, shows every entry up to the 20 saved ones
-// and scrolls beyond, within the screen. Classic controls take the dropped
+// The history list, dropped down, shows every entry it holds (the history
+// is kept to the saved length), scrolling only where the screen has no room. Classic controls take the dropped
 // list's height from the box's window height (the template's 30 units give
 // one row); version 6 controls take the number of rows from
 // CB_SETMINVISIBLE. Both are set as the list is about to drop (the box's
 // size cannot change while it is down): the template stays as it is.
-const std::size_t kHistoryRowsShown = 20;
-
 // Long queries differ at their ends: the dropped list is as wide as its
 // longest entry needs, from the box's width up to the dialog's right edge.
 long ListWidth(HWND queryBox, const RECT& box) {
@@ -91,7 +89,7 @@ void SizeHistoryList(HWND queryBox, std::size_t entries) {
     // a row's height is kept for its borders.
     const long room = std::max(monitor.rcWork.bottom - box.bottom, box.top - monitor.rcWork.top);
     const long fitting = room / static_cast<long>(rowHeight) - 1;
-    long rows = static_cast<long>(std::clamp<std::size_t>(entries, 1, kHistoryRowsShown));
+    long rows = static_cast<long>(std::max<std::size_t>(entries, 1));
     if (fitting >= 1)
         rows = std::min(rows, fitting);
     SendMessageA(queryBox, CB_SETMINVISIBLE, static_cast<WPARAM>(rows), 0);
