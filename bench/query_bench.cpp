@@ -2,6 +2,7 @@
 // side by side: the everyday queries, and one-line queries of several shapes
 // from 1 KiB to 1 MiB, to show how the cost grows with the length.
 #include "allocation_limit.h"
+#include "query/suggestions.h"
 #include "query/translate.h"
 #include "reference/literal_terms.h"
 #include "stand_in_encoder.h"
@@ -103,7 +104,31 @@ void LongQuery(benchmark::State& state, Translator translate, const Shape* shape
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * query.size()));
 }
 
+// The rows the suggestion list works out for one keystroke, among 100,000
+// stored favourites (half of them with Japanese names, as in the run
+// benchmark).
+void SuggestionsForKeystroke(benchmark::State& state, const char* typed) {
+    static const FavoriteSuggestions favorites = [] {
+        std::vector<FavoriteEntry> entries;
+        for (int i = 0; i < 100000; ++i)
+            entries.push_back({(i % 2 ? "\x82\xa8\x8b\x43\x82\xc9\x93\xfc\x82\xe8" : "favourite") + std::to_string(i),
+                               "from:person" + std::to_string(i) + " subject:\"weekly\""});
+        return MakeFavoriteSuggestions(std::move(entries));
+    }();
+    const std::string text = typed;
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        const Suggestions suggestions = Suggest(text, text.size(), Separators::Space, &favorites);
+        rows = suggestions.rows.size();
+        benchmark::DoNotOptimize(suggestions.rows.data());
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
 void Register() {
+    for (const char* typed : {"s", "fav:", "fav:f", "fav:favourite1", "fav:favourite12345"})
+        benchmark::RegisterBenchmark((std::string("Suggest100k/") + typed).c_str(), SuggestionsForKeystroke, typed)
+            ->Unit(benchmark::kMicrosecond);
     const int everyday = static_cast<int>(sizeof kEverydayQueries / sizeof *kEverydayQueries);
     benchmark::RegisterBenchmark("Everyday/fast", EverydayQuery, TranslateQuery)
         ->DenseRange(0, everyday - 1)->Unit(benchmark::kMicrosecond);

@@ -190,9 +190,12 @@ void OnInitDialog(HWND dialog, DialogContext& context) {
     context.suggestions.dialog = dialog;
     context.suggestions.field = QueryEdit(dialog);
     SetFocus(queryBox);
-    // Explicit positions keep the history's order in spite of CBS_SORT.
+    // Explicit positions keep the history's order in spite of CBS_SORT; the
+    // list is not drawn while it fills.
+    SendMessageA(queryBox, WM_SETREDRAW, FALSE, 0);
     for (std::size_t i = 0; i < state.history.size(); ++i)
         SendMessageA(queryBox, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(state.history[i].c_str()));
+    SendMessageA(queryBox, WM_SETREDRAW, TRUE, 0);
     CheckRadioButton(dialog, IDC_SCOPE_FOLDER, IDC_SCOPE_ALL_ACCOUNTS, state.scope);
     CheckDlgButton(dialog, IDC_INCLUDE_ALL, state.includeAll ? BST_CHECKED : BST_UNCHECKED);
     if (state.scope == kScopeCurrentFolder || state.scope == kScopeWithSubfolders)
@@ -281,6 +284,9 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         if (GetWindowLongPtrA(dialog, DWLP_USER))
             DestroySuggestions(ContextOf(dialog).suggestions);
         return FALSE;
+    case WM_DRAWITEM:
+        return GetWindowLongPtrA(dialog, DWLP_USER) &&
+               DrawSuggestion(ContextOf(dialog).suggestions, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case kSuggestionsOutOfMemory:
         ContextOf(dialog).choice.ranOutOfMemory = true;
         EndDialog(dialog, IDCANCEL);
@@ -359,7 +365,8 @@ void PlaceOnOwnersScreen(HWND window, HWND owner) {
     RECT own;
     GetWindowRect(window, &own);
     const ScreenPoint at = CentredPosition(screen, Screen(own));
-    SetWindowPos(window, nullptr, static_cast<int>(at.x), static_cast<int>(at.y), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(window, nullptr, static_cast<int>(at.x), static_cast<int>(at.y), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 SearchDialogChoice ShowSearchDialog(HINSTANCE module, HWND owner, const SearchDialogState& state) {

@@ -54,62 +54,87 @@ void TakeRow(SuggestionList& list, LRESULT index) {
     PutCaret(list.field, taken, start + row.size());
 }
 
+// A row as the list gives it to a reader (a screen reader asks the list box
+// for its items' texts): what taking it puts in, a tab, what it means.
+std::string RowLine(const SuggestionList& list, WPARAM index) {
+    if (index >= list.shown.rows.size())
+        return std::string();
+    const SuggestionRow row = list.shown.rows[index];
+    return SuggestionText(row, list.favorites) + '\t' + std::string(SuggestionDescription(row, list.favorites));
+}
+
 // A click takes the row under it; the list never takes activation or the
-// focus, so typing goes on in the field.
+// focus, so typing goes on in the field. The rows' texts are ours: the list
+// holds only their number, so that a hundred thousand favourites show at
+// once.
 LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* list = reinterpret_cast<SuggestionList*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    switch (message) {
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-    case WM_LBUTTONDOWN:
-        try {
+    try {
+        switch (message) {
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_LBUTTONDOWN: {
             const LRESULT hit = SendMessageA(window, LB_ITEMFROMPOINT, 0, lParam);
             if (list && HIWORD(hit) == 0)
                 TakeRow(*list, LOWORD(hit));
-        } catch (...) {
-            if (list)
-                PostMessageA(list->dialog, kSuggestionsOutOfMemory, 0, 0);
+            return 0;
         }
-        return 0;
-    case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP:
-        return 0;
-    default:
-        return CallWindowProcA(g_listBoxProcedure, window, message, wParam, lParam);
+        case WM_LBUTTONDBLCLK:
+        case WM_LBUTTONUP:
+            return 0;
+        case LB_GETTEXTLEN:
+            return list && wParam < list->shown.rows.size() ? static_cast<LRESULT>(RowLine(*list, wParam).size())
+                                                            : LB_ERR;
+        case LB_GETTEXT: {
+            if (!list || wParam >= list->shown.rows.size())
+                return LB_ERR;
+            const std::string line = RowLine(*list, wParam);
+            std::copy(line.c_str(), line.c_str() + line.size() + 1, reinterpret_cast<char*>(lParam));
+            return static_cast<LRESULT>(line.size());
+        }
+        default:
+            break;
+        }
+    } catch (...) {
+        if (list)
+            PostMessageA(list->dialog, kSuggestionsOutOfMemory, 0, 0);
+        return message == LB_GETTEXT || message == LB_GETTEXTLEN ? LB_ERR : 0;
     }
+    return CallWindowProcA(g_listBoxProcedure, window, message, wParam, lParam);
 }
 
 HWND MakeListWindow(SuggestionList& list) {
-    const HWND window = CreateWindowExA(
-        WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "ListBox", "",
-        WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0,
-        list.dialog, nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list.dialog, GWLP_HINSTANCE)), nullptr);
+    const HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "ListBox", "",
+                                        WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED |
+                                            LBS_NODATA | LBS_NOINTEGRALHEIGHT,
+                                        0, 0, 0, 0, list.dialog, nullptr,
+                                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list.dialog, GWLP_HINSTANCE)),
+                                        nullptr);
     if (!window)
         return nullptr;
-    SendMessageA(window, WM_SETFONT, static_cast<WPARAM>(SendMessageA(list.field, WM_GETFONT, 0, 0)), FALSE);
-    // The descriptions line up after the longest target name.
-    const int tabStop = 72;
-    SendMessageA(window, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(list.field, WM_GETFONT, 0, 0));
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (const HDC dc = GetDC(window)) {
+        const HGDIOBJ before = SelectObject(dc, font);
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc, &metrics);
+        SelectObject(dc, before);
+        ReleaseDC(window, dc);
+        SendMessageA(window, LB_SETITEMHEIGHT, 0, metrics.tmHeight + 2);
+        // The descriptions line up after the longest target name.
+        list.tabStop = 18 * metrics.tmAveCharWidth;
+    }
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&list));
     g_listBoxProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProcedure)));
     return window;
 }
 
-void Fill(HWND window, const Suggestions& suggestions, const FavoriteSuggestions* favorites) {
-    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(window, LB_RESETCONTENT, 0, 0);
-    SendMessageA(window, LB_INITSTORAGE, suggestions.rows.size(), suggestions.rows.size() * 32);
-    std::string line;
-    for (const SuggestionRow& row : suggestions.rows) {
-        line = SuggestionText(row, favorites);
-        line += '\t';
-        line += SuggestionDescription(row, favorites);
-        SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-    }
+void Fill(HWND window, std::size_t rows) {
+    SendMessageA(window, LB_SETCOUNT, rows, 0);
     // Nothing highlighted: Enter confirms what was typed.
     SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 // Under the query box, as wide as it; above it where the screen's work area
@@ -164,8 +189,8 @@ void UpdateSuggestions(SuggestionList& list, const SearchDialogState& state) {
     }
     if (!list.window && !(list.window = MakeListWindow(list)))
         return;
-    Fill(list.window, suggestions, list.favorites);
     list.shown = std::move(suggestions);
+    Fill(list.window, list.shown.rows.size());
     Place(list.window, GetParent(list.field), list.shown.rows.size());
 }
 
@@ -252,6 +277,25 @@ void AfterFieldMessage(SuggestionList& list, const SearchDialogState& state, UIN
                  ((wParam == VK_UP || wParam == VK_DOWN) && !Shown(list)))
             CloseSuggestions(list);
     }
+}
+
+bool DrawSuggestion(const SuggestionList& list, const DRAWITEMSTRUCT& item) {
+    if (item.CtlType != ODT_LISTBOX || !list.window || item.hwndItem != list.window)
+        return false;
+    const bool highlighted = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(highlighted ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (item.itemID != static_cast<UINT>(-1)) {
+        const std::string line = RowLine(list, item.itemID);
+        SetBkMode(item.hDC, TRANSPARENT);
+        SetTextColor(item.hDC, GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        const int margin = 2;
+        const int tab = std::max(list.tabStop, 1);
+        TabbedTextOutA(item.hDC, item.rcItem.left + margin, item.rcItem.top + 1, line.c_str(),
+                       static_cast<int>(std::min<std::size_t>(line.size(), 1024)), 1, &tab, item.rcItem.left + margin);
+    }
+    if (item.itemState & ODS_FOCUS)
+        DrawFocusRect(item.hDC, &item.rcItem);
+    return true;
 }
 
 LRESULT SuggestionKeysWanted(const SuggestionList& list, const MSG* keyMessage) {

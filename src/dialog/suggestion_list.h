@@ -23,6 +23,7 @@ struct SuggestionList {
     bool favoritesAsked = false;
     bool composing = false; // an input method composition is open in the field
     bool keyTaken = false;  // the character of a key the list took is dropped
+    int tabStop = 0;        // where the descriptions start, in pixels
 };
 
 // Works out the rows for the field's text and caret, and shows, moves or
@@ -40,6 +41,10 @@ bool SuggestionListTakes(SuggestionList& list, UINT message, WPARAM wParam);
 // After the field's own procedure: typing and deleting update the list,
 // moving the caret otherwise closes it. Memory running out throws.
 void AfterFieldMessage(SuggestionList& list, const SearchDialogState& state, UINT message, WPARAM wParam);
+
+// Draws a row of the list, for the dialog's WM_DRAWITEM; false when the item
+// is not the list's. Memory running out throws.
+bool DrawSuggestion(const SuggestionList& list, const DRAWITEMSTRUCT& item);
 
 // What the field's WM_GETDLGCODE adds for `keyMessage`: the keys the list
 // takes are kept from the dialog manager (Enter is not OK, Esc not Cancel).

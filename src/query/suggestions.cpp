@@ -115,9 +115,12 @@ TermAtCaret FindTermAtCaret(const std::string& text, std::size_t caret, Separato
 
 FavoriteSuggestions MakeFavoriteSuggestions(std::vector<FavoriteEntry> entries) {
     FavoriteSuggestions favorites;
-    favorites.foldedNames.reserve(entries.size());
-    for (const FavoriteEntry& entry : entries)
-        favorites.foldedNames.push_back(Folded(entry.name));
+    favorites.foldedStarts.reserve(entries.size() + 1);
+    for (const FavoriteEntry& entry : entries) {
+        favorites.foldedStarts.push_back(favorites.foldedNames.size());
+        favorites.foldedNames += Folded(entry.name);
+    }
+    favorites.foldedStarts.push_back(favorites.foldedNames.size());
     favorites.entries = std::move(entries);
     return favorites;
 }
@@ -140,8 +143,11 @@ Suggestions Suggest(const std::string& text, std::size_t caret, Separators separ
         if (!favorites)
             return suggestions;
         const std::string name = Folded(fragment.substr(kFavoritePrefix.size()));
-        for (std::size_t i = 0; i < favorites->foldedNames.size(); ++i) {
-            if (favorites->foldedNames[i].compare(0, name.size(), name) == 0)
+        const char* const names = favorites->foldedNames.data();
+        const std::vector<std::size_t>& starts = favorites->foldedStarts;
+        for (std::size_t i = 0; i + 1 < starts.size(); ++i) {
+            if (starts[i + 1] - starts[i] >= name.size() &&
+                std::char_traits<char>::compare(names + starts[i], name.data(), name.size()) == 0)
                 suggestions.rows.push_back({SuggestionKind::Favorite, i});
         }
         return suggestions;

@@ -21,7 +21,10 @@ struct FavoriteEntry {
 // letters in either case, double-byte characters as they are).
 struct FavoriteSuggestions {
     std::vector<FavoriteEntry> entries;
-    std::vector<std::string> foldedNames;
+    // The folded names one after another, the i-th from foldedStarts[i] to
+    // foldedStarts[i + 1]: a keystroke scans them all, so they lie together.
+    std::string foldedNames;
+    std::vector<std::size_t> foldedStarts;
 };
 FavoriteSuggestions MakeFavoriteSuggestions(std::vector<FavoriteEntry> entries);
 
