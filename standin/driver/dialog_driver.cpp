@@ -146,22 +146,27 @@ void TypeKeys(HWND dialog, const std::string& text) {
         PostMessageA(QueryEdit(dialog), WM_CHAR, static_cast<unsigned char>(byte), 1);
 }
 
+namespace {
+
+struct ListSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindSuggestionList(HWND window, LPARAM search) {
+    auto& s = *reinterpret_cast<ListSearch*>(search);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (GetWindow(window, GW_OWNER) == s.owner && IsWindowVisible(window) && lstrcmpiA(name, "ListBox") == 0)
+        s.found = window;
+    return s.found ? FALSE : TRUE;
+}
+
+} // namespace
+
 HWND SuggestionListOf(HWND dialog) {
-    struct Search {
-        HWND owner;
-        HWND found;
-    } search{dialog, nullptr};
-    EnumThreadWindows(
-        GetWindowThreadProcessId(dialog, nullptr),
-        [](HWND window, LPARAM found) {
-            auto& s = *reinterpret_cast<Search*>(found);
-            char name[16] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (GetWindow(window, GW_OWNER) == s.owner && IsWindowVisible(window) && lstrcmpiA(name, "ListBox") == 0)
-                s.found = window;
-            return s.found ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ListSearch search{dialog, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(dialog, nullptr), FindSuggestionList, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -3,12 +3,14 @@
 // received through PellInfo.dll.
 //
 //   velmoro-macro [--query TEXT] [--scope 1001..1004] [--include-all]
-//                 [--cancel] [--drop-list] [--keep-message] [INITIAL TEXT]
+//                 [--cancel] [--drop-list] [--type TEXT] [--keep-message]
+//                 [INITIAL TEXT]
 //
 // With --query (or --cancel) the dialog is answered from a second thread, so
 // no person and no display are needed; without, it waits for a person.
 // --drop-list opens the history list as the dialog appears and highlights
-// its first entry, --keep-message
+// its first entry, --type types TEXT into the query field key by key (the
+// suggestion list shows), --keep-message
 // leaves a message box of the run open for a minute (both for pictures).
 // A text given as @PATH is read from that file, byte for byte: the way to
 // pass Shift_JIS text whatever the command line's encoding.
@@ -32,12 +34,13 @@ struct Options {
     DialogAnswer answer;
     bool headless = false; // the dialog is answered from here
     bool dropList = false;
+    std::string typed; // typed key by key as the dialog appears
     bool keepMessage = false;
 };
 
 int Usage() {
     std::fprintf(stderr, "usage: velmoro-macro [--query TEXT] [--scope 1001..1004] [--include-all] [--cancel] "
-                         "[--drop-list] [--keep-message] [INITIAL TEXT]\n");
+                         "[--drop-list] [--type TEXT] [--keep-message] [INITIAL TEXT]\n");
     return 2;
 }
 
@@ -71,6 +74,8 @@ bool Parse(int argc, char** argv, Options& options) {
             options.answer.cancel = options.headless = true;
         } else if (argument == "--drop-list") {
             options.dropList = true;
+        } else if (argument == "--type" && i + 1 < argc) {
+            options.typed = Text(argv[++i]);
         } else if (argument == "--keep-message") {
             options.keepMessage = true;
         } else if (argument.compare(0, 2, "--") == 0) {
@@ -80,6 +85,12 @@ bool Parse(int argc, char** argv, Options& options) {
         }
     }
     return true;
+}
+
+HWND GetActiveWindowOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndActive : nullptr;
 }
 
 std::string ProgramFolder() {
@@ -119,6 +130,22 @@ int main(int argc, char** argv) {
                 SendMessageA(GetDlgItem(dialog, 1000), CB_SHOWDROPDOWN, TRUE, 0);
                 Sleep(500);
                 SendMessageA(GetDlgItem(dialog, 1000), CB_SETCURSEL, 0, 0);
+            }
+        }));
+    }
+    if (!options.typed.empty()) {
+        const DWORD thread = GetCurrentThreadId();
+        CloseHandle(StartThread([thread, typed = options.typed] {
+            if (const HWND dialog = WaitForDialog(thread, 60000)) {
+                // Typed as a person types. The dialog keeps the activation
+                // and the focus, but Wine on a display with no window manager
+                // then draws its caption as an inactive one: it is drawn
+                // again as the active window it is.
+                WaitForQueryFocus(dialog);
+                TypeKeys(dialog, typed);
+                Sleep(300);
+                if (GetActiveWindowOf(dialog) == dialog)
+                    SendMessageA(dialog, WM_NCACTIVATE, TRUE, 0);
             }
         }));
     }

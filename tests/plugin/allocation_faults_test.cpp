@@ -66,11 +66,26 @@ void DeleteSecondEntry(HWND dialog) {
     PressKey(dialog, VK_ESCAPE);
 }
 
+// Types the start of a favourite's name key by key, takes the suggested row
+// and confirms it; cancels where the list or the row does not come.
+void TakeSuggestion(HWND dialog, const std::string& typed, const std::string& taken) {
+    WaitForQueryFocus(dialog, 500);
+    TypeKeys(dialog, typed);
+    WaitUntil([&] { return !IsWindow(dialog) || SuggestionListOf(dialog); }, 1000);
+    if (SuggestionListOf(dialog)) {
+        PressKey(dialog, VK_DOWN);
+        PressKey(dialog, VK_RETURN);
+        WaitUntil([&] { return !IsWindow(dialog) || QueryText(dialog) == taken; }, 1000);
+    }
+    PressKey(dialog, IsWindow(dialog) && QueryText(dialog) == taken ? VK_RETURN : VK_ESCAPE);
+}
+
 struct Scenario {
     const char* name;
     std::string file;       // the settings file before the run
     std::string query;      // typed and confirmed; empty: Delete on the list
     bool inAttach = false;  // the faults are in loading the DLL
+    std::string suggested = {}; // typed key by key, the query taken from the suggestion list
 };
 
 class AllocationFaultsTest : public ::testing::Test {
@@ -109,7 +124,9 @@ protected:
         const std::size_t logged = std::strlen(callLog_());
         const DialogRun run = RunDialog([&] { return static_cast<INT_PTR>(search_("")); },
                                         [&](HWND window) {
-                                            if (scenario.query.empty() && !IsMessageBox(window))
+                                            if (!scenario.suggested.empty() && !IsMessageBox(window))
+                                                TakeSuggestion(window, scenario.suggested, scenario.query);
+                                            else if (scenario.query.empty() && !IsMessageBox(window))
                                                 DeleteSecondEntry(window);
                                             else
                                                 AnswerSearchRun(window, {scenario.query, 1004}, messages);
@@ -236,6 +253,7 @@ TEST_F(AllocationFaultsTest, Favourites) {
     Check({"stored", kSettings, "fav:daily from:carol"});
     Check({"recalled", kSettings, "fav:weekly"});
     Check({"listed", kSettings, "fav:"});
+    Check({"suggested", kSettings, "fav:weekly", false, "fav:we"});
 }
 
 TEST_F(AllocationFaultsTest, HelpAndDelete) {

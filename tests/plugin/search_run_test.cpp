@@ -935,6 +935,11 @@ TEST_F(SearchRunTest, TheSuggestionListOffersCompletionsAndTakesItsKeys) {
                         rows = SuggestionRows(dialog);
                         list = SuggestionListOf(dialog);
                         highlighted = list ? SendMessageA(list, LB_GETCURSEL, 0, 0) : LB_ERR;
+                        GUITHREADINFO thread{};
+                        thread.cbSize = sizeof thread;
+                        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread);
+                        EXPECT_TRUE(thread.hwndActive == dialog && thread.hwndFocus == QueryEdit(dialog))
+                            << "the list took the activation or the focus";
                         for (const WPARAM key : c.keys) {
                             if (key == kCompose || key == kEndCompose)
                                 PostMessageA(QueryEdit(dialog), key == kCompose ? WM_IME_STARTCOMPOSITION
