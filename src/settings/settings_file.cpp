@@ -360,7 +360,14 @@ SaveResult SwapIn(const std::string& copy, const std::string& path) {
 // The values of a section as the reader lists them ("key=value" lines,
 // each ending in a zero byte).
 std::string SectionLines(const char* section, const std::string& path) {
-    std::vector<char> buffer(kFirstSectionBufferSize);
+    // Room for the whole file at once: the reader parses the file anew for a
+    // call made soon after it changed, so every retry costs a parse.
+    std::size_t room = kFirstSectionBufferSize;
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file) && !file.nFileSizeHigh &&
+        file.nFileSizeLow < MAXDWORD / 2)
+        room = std::max<std::size_t>(room, file.nFileSizeLow + 16);
+    std::vector<char> buffer(room);
     for (;;) {
         const DWORD size = static_cast<DWORD>(buffer.size());
         const DWORD copied = GetPrivateProfileSectionA(section, buffer.data(), size, path.c_str());
