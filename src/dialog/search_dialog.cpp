@@ -49,15 +49,11 @@ void EnableIncludeAllFor(HWND dialog, int scope) {
 // longest entry needs, from the box's width up to the dialog's right edge.
 long ListWidth(HWND queryBox, const RECT& box) {
     long width = box.right - box.left;
-    RECT dialog;
+    const long widest = WidestListUnder(queryBox);
     const HDC dc = GetDC(queryBox);
-    if (!dc || !GetClientRect(GetParent(queryBox), &dialog)) {
-        ReleaseDC(queryBox, dc);
+    if (!dc)
         return width;
-    }
-    MapWindowPoints(GetParent(queryBox), nullptr, reinterpret_cast<POINT*>(&dialog), 2);
     const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(queryBox, WM_GETFONT, 0, 0)));
-    const long widest = dialog.right - box.left - GetSystemMetrics(SM_CXEDGE);
     const LRESULT entries = SendMessageA(queryBox, CB_GETCOUNT, 0, 0);
     std::string text;
     for (LRESULT i = 0; i < entries && width < widest; ++i) {
@@ -311,6 +307,14 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 
 } // namespace
+
+long WidestListUnder(HWND queryBox) {
+    RECT box, dialog;
+    if (!GetWindowRect(queryBox, &box) || !GetClientRect(GetParent(queryBox), &dialog))
+        return 0;
+    MapWindowPoints(GetParent(queryBox), nullptr, reinterpret_cast<POINT*>(&dialog), 2);
+    return std::max(box.right - box.left, dialog.right - box.left - GetSystemMetrics(SM_CXEDGE));
+}
 
 std::string WindowText(HWND window) {
     const int length = GetWindowTextLengthA(window);

@@ -54,6 +54,10 @@ SearchDialogChoice ShowSearchDialog(HINSTANCE module, HWND owner, const SearchDi
 // A window's text, as the ANSI functions give it. Memory running out throws.
 std::string WindowText(HWND window);
 
+// How wide a list under the query box may be: from the box's left to the
+// dialog's right edge, and never narrower than the box.
+long WidestListUnder(HWND queryBox);
+
 // Centres a top-level window on the screen that holds its owner (the
 // primary screen without one), within that screen.
 void PlaceOnOwnersScreen(HWND window, HWND owner);

@@ -137,8 +137,9 @@ void Fill(HWND window, std::size_t rows) {
     InvalidateRect(window, nullptr, TRUE);
 }
 
-// Under the query box, as wide as it; above it where the screen's work area
-// has no room below.
+// Under the query box, reaching to the dialog's edge as the dropped history
+// does (the descriptions and the favourites' queries need the room); above
+// it where the screen's work area has no room below.
 void Place(HWND window, HWND queryBox, std::size_t rows) {
     RECT box;
     GetWindowRect(queryBox, &box);
@@ -149,7 +150,7 @@ void Place(HWND window, HWND queryBox, std::size_t rows) {
     const long rowHeight = std::max<long>(1, static_cast<long>(SendMessageA(window, LB_GETITEMHEIGHT, 0, 0)));
     const long height = static_cast<long>(std::min<std::size_t>(rows, kRowsShown)) * rowHeight +
                         2 * GetSystemMetrics(SM_CYBORDER);
-    const long width = box.right - box.left;
+    const long width = WidestListUnder(queryBox);
     long top = box.bottom;
     if (top + height > work.bottom && box.top - height >= work.top)
         top = box.top - height;

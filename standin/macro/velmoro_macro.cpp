@@ -87,10 +87,16 @@ bool Parse(int argc, char** argv, Options& options) {
     return true;
 }
 
-HWND GetActiveWindowOf(HWND window) {
+// The dialog keeps the activation when a list shows under its query box,
+// but Wine on a display with no window manager may then draw its caption as
+// an inactive one: for a picture, it is drawn again as the active window it
+// is.
+void DrawnAsActive(HWND dialog) {
+    Sleep(300);
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndActive : nullptr;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndActive == dialog)
+        SendMessageA(dialog, WM_NCACTIVATE, TRUE, 0);
 }
 
 std::string ProgramFolder() {
@@ -130,6 +136,7 @@ int main(int argc, char** argv) {
                 SendMessageA(GetDlgItem(dialog, 1000), CB_SHOWDROPDOWN, TRUE, 0);
                 Sleep(500);
                 SendMessageA(GetDlgItem(dialog, 1000), CB_SETCURSEL, 0, 0);
+                DrawnAsActive(dialog);
             }
         }));
     }
@@ -137,15 +144,10 @@ int main(int argc, char** argv) {
         const DWORD thread = GetCurrentThreadId();
         CloseHandle(StartThread([thread, typed = options.typed] {
             if (const HWND dialog = WaitForDialog(thread, 60000)) {
-                // Typed as a person types. The dialog keeps the activation
-                // and the focus, but Wine on a display with no window manager
-                // then draws its caption as an inactive one: it is drawn
-                // again as the active window it is.
+                // Typed as a person types.
                 WaitForQueryFocus(dialog);
                 TypeKeys(dialog, typed);
-                Sleep(300);
-                if (GetActiveWindowOf(dialog) == dialog)
-                    SendMessageA(dialog, WM_NCACTIVATE, TRUE, 0);
+                DrawnAsActive(dialog);
             }
         }));
     }
