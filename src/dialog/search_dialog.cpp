@@ -39,12 +39,6 @@ void EnableIncludeAllFor(HWND dialog, int scope) {
     EnableWindow(GetDlgItem(dialog, IDC_INCLUDE_ALL), scope == kScopeCurrentAccount || scope == kScopeAllAccounts);
 }
 
-// The history list, dropped down, shows every entry it holds (the history
-// is kept to the saved length), scrolling only where the screen has no room. Classic controls take the dropped
-// list's height from the box's window height (the template's 30 units give
-// one row); version 6 controls take the number of rows from
-// CB_SETMINVISIBLE. Both are set as the list is about to drop (the box's
-// size cannot change while it is down): the template stays as it is.
 // Long queries differ at their ends: the dropped list is as wide as its
 // longest entry needs, from the box's width up to the dialog's right edge.
 long ListWidth(HWND queryBox, const RECT& box) {
@@ -70,10 +64,19 @@ long ListWidth(HWND queryBox, const RECT& box) {
     }
     SelectObject(dc, font);
     ReleaseDC(queryBox, dc);
-    return std::min(width, std::max(widest, static_cast<long>(box.right - box.left)));
+    return std::min(width, widest);
 }
 
-void SizeHistoryList(HWND queryBox, std::size_t entries) {
+// The history list, dropped down, shows every entry it holds (the history
+// is kept to the saved length), scrolling only where the screen has no
+// room. Classic controls take the dropped list's height from the box's
+// window height (the template's 30 units give one row); version 6 controls
+// take the number of rows from CB_SETMINVISIBLE. Both are set as the list
+// is about to drop (the box's size cannot change while it is down): the
+// template stays as it is.
+void SizeHistoryList(HWND queryBox) {
+    const std::size_t entries =
+        static_cast<std::size_t>(std::max<LRESULT>(SendMessageA(queryBox, CB_GETCOUNT, 0, 0), 0));
     const LRESULT rowHeight = SendMessageA(queryBox, CB_GETITEMHEIGHT, 0, 0);
     RECT box;
     if (rowHeight <= 0 || !GetWindowRect(queryBox, &box))
@@ -240,9 +243,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         // as the list drops down, and as it is typed while the list is down.
         if (id == IDC_QUERY && HIWORD(wParam) == CBN_DROPDOWN) {
             CloseSuggestions(ContextOf(dialog).suggestions);
-            const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
-            const LRESULT entries = SendMessageA(queryBox, CB_GETCOUNT, 0, 0);
-            SizeHistoryList(queryBox, static_cast<std::size_t>(std::max<LRESULT>(entries, 0)));
+            SizeHistoryList(GetDlgItem(dialog, IDC_QUERY));
         }
         if (id == IDC_QUERY && (HIWORD(wParam) == CBN_DROPDOWN ||
                                 (HIWORD(wParam) == CBN_EDITCHANGE &&

@@ -59,6 +59,13 @@ bool Completes(std::string_view foldedFragment, std::string_view fragment, std::
            fragment != rowText;
 }
 
+// A phrase opens at a term's front or right after its target.
+bool PhraseMayOpen(std::string_view termBeforeQuote) {
+    return termBeforeQuote.empty() || std::any_of(std::begin(TargetTable), std::end(TargetTable), [&](const TargetRow& row) {
+               return row.prefix == termBeforeQuote;
+           });
+}
+
 struct TermAtCaret {
     bool found = false;
     std::size_t start = 0;
@@ -93,11 +100,8 @@ TermAtCaret FindTermAtCaret(const std::string& text, std::size_t caret, Separato
             term.start = at;
             inTerm = anyTerm = true;
         }
-        // A phrase opens at the term's front or right after its target.
-        const std::string_view before(text.data() + term.start, at - term.start);
-        const bool phraseMayOpen = before.empty() || std::any_of(std::begin(TargetTable), std::end(TargetTable),
-                                                                 [&](const TargetRow& row) { return row.prefix == before; });
-        if (text[at] == kQuote && phraseMayOpen && (at + 1 == caret || OpensPhrase(text[at + 1]))) {
+        if (text[at] == kQuote && PhraseMayOpen(std::string_view(text.data() + term.start, at - term.start)) &&
+            (at + 1 == caret || OpensPhrase(text[at + 1]))) {
             const std::size_t end = PhraseEnd(
                 at, text.size(), [](std::size_t p) { return p + 1; }, [&](std::size_t p) { return text[p]; });
             if (end >= caret)

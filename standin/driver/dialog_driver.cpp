@@ -170,37 +170,37 @@ HWND SuggestionListOf(HWND dialog) {
     return search.found;
 }
 
-std::vector<std::string> SuggestionRows(HWND dialog) {
-    std::vector<std::string> rows;
-    const HWND list = SuggestionListOf(dialog);
-    const LRESULT count = list ? SendMessageA(list, LB_GETCOUNT, 0, 0) : 0;
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
-        if (length < 0)
+namespace {
+
+// The texts of a list's or a combo box's items, through the control's own
+// count, length and text messages. An item removed meanwhile (the dialog's
+// thread is not ours) has no length.
+std::vector<std::string> ItemTexts(HWND control, UINT count, UINT length, UINT text) {
+    std::vector<std::string> items;
+    const LRESULT itemCount = control ? SendMessageA(control, count, 0, 0) : 0;
+    for (LRESULT i = 0; i < itemCount; ++i) {
+        const LRESULT size = SendMessageA(control, length, i, 0);
+        if (size < 0)
             break;
-        std::string row(static_cast<size_t>(length) + 1, '\0');
-        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&row[0]));
-        rows.push_back(row.substr(0, row.find_first_of(std::string("\t\0", 2))));
+        std::string item(static_cast<size_t>(size) + 1, '\0');
+        SendMessageA(control, text, i, reinterpret_cast<LPARAM>(&item[0]));
+        item.resize(static_cast<size_t>(size));
+        items.push_back(item);
     }
+    return items;
+}
+
+} // namespace
+
+std::vector<std::string> SuggestionRows(HWND dialog) {
+    std::vector<std::string> rows = ItemTexts(SuggestionListOf(dialog), LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+    for (std::string& row : rows)
+        row.erase(std::min(row.find('\t'), row.size()));
     return rows;
 }
 
 std::vector<std::string> ListItems(HWND dialog) {
-    const HWND box = GetDlgItem(dialog, 1000);
-    std::vector<std::string> items;
-    const LRESULT count = SendMessageA(box, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        // An entry removed meanwhile (the dialog's thread is not ours) has
-        // no length.
-        const LRESULT length = SendMessageA(box, CB_GETLBTEXTLEN, i, 0);
-        if (length < 0)
-            break;
-        std::string item(static_cast<size_t>(length) + 1, '\0');
-        SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&item[0]));
-        item.resize(static_cast<size_t>(length));
-        items.push_back(item);
-    }
-    return items;
+    return ItemTexts(GetDlgItem(dialog, 1000), CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }
 
 bool IsMessageBox(HWND dialog) {
