@@ -8,7 +8,7 @@
 //   - a dismissed run (Escape at once), and a confirmed one;
 //   - the confirmation's share: what the run does after OK less what it
 //     does after Escape (the save, the translation, the hand-over), and
-//     likewise storing a new favourite;
+//     likewise storing a new favourite, up to the message that says so;
 //   - the bare write of the file's bytes (write, flush, swap), for scale;
 // then the keystrokes of the suggestion list at 300 and 100,000 favourites:
 // a character typed into the field until the list shows its rows (the
@@ -74,10 +74,16 @@ std::string g_answer;
 LARGE_INTEGER g_ready;    // the dialog is set up
 LARGE_INTEGER g_answered; // OK or Escape is handled
 
-// The answer is posted: seen as the dialog's loop takes it.
+LARGE_INTEGER g_told;     // a message box of the run is asked for (storing a favourite tells it)
+bool g_seenAnswer = false;
+bool g_seenMessage = false;
+
+// The dialog's answer is posted: seen as the dialog's loop takes it.
 LRESULT CALLBACK SeeAnswer(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && reinterpret_cast<const MSG*>(lParam)->message == WM_COMMAND)
+    if (code == HC_ACTION && reinterpret_cast<const MSG*>(lParam)->message == WM_COMMAND && !g_seenAnswer) {
         g_answered = Now();
+        g_seenAnswer = true;
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -100,7 +106,9 @@ void TypeAndTime(HWND dialog) {
 
 LRESULT CALLBACK AnswerWhenReady(int code, WPARAM wParam, LPARAM lParam) {
     const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (code == HC_ACTION && message->message == WM_INITDIALOG) {
+    if (code == HC_ACTION && message->message == WM_INITDIALOG && !GetDlgItem(message->hwnd, 1000)) {
+        PostMessageA(message->hwnd, WM_COMMAND, IDOK, 0); // a message box
+    } else if (code == HC_ACTION && message->message == WM_INITDIALOG) {
         g_ready = Now();
         if (!g_typed.empty()) {
             TypeAndTime(message->hwnd);
@@ -115,23 +123,37 @@ LRESULT CALLBACK AnswerWhenReady(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// A window made after the answer is the run's message box: the moment the
+// plug-in asks for it (what the system takes to draw it is not the
+// plug-in's).
+LRESULT CALLBACK SeeMessageAskedFor(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && g_seenAnswer && !g_seenMessage) {
+        g_told = Now();
+        g_seenMessage = true;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 struct RunTimes {
     double opening;
     double whole;
-    double afterAnswer; // from OK or Escape to the end of the run
+    double afterAnswer; // from OK or Escape to the end of the run, or to its message
 };
 
 RunTimes Run(const std::function<void()>& run, const std::string& answer) {
     g_answer = answer;
     const DWORD thread = GetCurrentThreadId();
     const HHOOK hooks[] = {SetWindowsHookExA(WH_GETMESSAGE, SeeAnswer, nullptr, thread),
-                           SetWindowsHookExA(WH_CALLWNDPROCRET, AnswerWhenReady, nullptr, thread)};
+                           SetWindowsHookExA(WH_CALLWNDPROCRET, AnswerWhenReady, nullptr, thread),
+                           SetWindowsHookExA(WH_CBT, SeeMessageAskedFor, nullptr, thread)};
+    g_seenAnswer = g_seenMessage = false;
     const LARGE_INTEGER start = Now();
     run();
     const LARGE_INTEGER end = Now();
     for (const HHOOK hook : hooks)
         UnhookWindowsHookEx(hook);
-    return {Milliseconds(start, g_ready), Milliseconds(start, end), Milliseconds(g_answered, end)};
+    return {Milliseconds(start, g_ready), Milliseconds(start, end),
+            Milliseconds(g_answered, g_seenMessage ? g_told : end)};
 }
 
 // The template alone, with the focus in its query box as any dialog puts it
@@ -221,10 +243,10 @@ int main() {
         std::printf("%10d %7.2f %8.1f %15.2f %10.1f %10.1f %13.2f %11.2f %14.2f %7s\n", favourites,
                     static_cast<double>(content.size()) / 1e6, dismissed.opening, dismissed.opening - bare,
                     dismissed.whole, confirmed.whole, share, bareWrite, favourite - dismissed.afterAnswer,
-                    share <= 3 * bareWrite + 2 ? "met" : "MISSED");
+                    std::max(share, favourite - dismissed.afterAnswer) <= 3 * bareWrite + 2 ? "met" : "MISSED");
         FreeLibrary(plugin);
     }
-    std::printf("\ntarget: the confirmation within 3 x the bare write + 2 ms\n");
+    std::printf("\ntarget: the confirmation, and a new favourite, within 3 x the bare write + 2 ms\n");
 
     // The opening as most users meet it: everyday queries, a few hundred
     // favourites.
@@ -270,6 +292,9 @@ int main() {
             std::printf(" %18.2f", ms);
         std::printf("\n");
         FreeLibrary(plugin);
+        if (favourites == 100000)
+            std::printf("\ntarget: the first \"fav:\" of a run at 100,000 favourites under 50 ms: %s\n",
+                        best[1] < 50 ? "met" : "MISSED");
     }
     DeleteFileA(path.c_str());
     DeleteFileA((scratch + ".swapped").c_str());

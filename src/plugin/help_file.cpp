@@ -24,12 +24,26 @@ HelpLaunch BuildHelpLaunch(HMODULE module) {
     std::string installFolder = ReadRegistryString(kEditorInstallLocationPath).value_or(std::string());
     if (!IsFullPath(installFolder + "\\"))
         installFolder.clear();
-    const std::string helpFile = PluginFolder(module) + kHelpFileName;
+    const std::string folder = PluginFolder(module);
+    const std::string helpFile = folder + kHelpFileName;
+    HelpLaunch launch;
     if (!installFolder.empty()) {
-        const std::string editor = installFolder + "\\Velmoro.exe";
-        return {editor, "\"" + editor + "\" \"/j70 " + helpFile + "\""};
+        launch.program = installFolder + "\\Velmoro.exe";
+        launch.commandLine = "\"" + launch.program + "\" \"/j70 " + helpFile + "\"";
+    } else {
+        launch.program = SystemNotepad();
+        launch.commandLine = "notepad.exe \"" + helpFile + "\"";
     }
-    return {SystemNotepad(), "notepad.exe \"" + helpFile + "\""};
+    if (!folder.empty())
+        launch.helpFile = helpFile;
+    return launch;
+}
+
+bool HelpFileIsThere(const HelpLaunch& launch) {
+    if (launch.helpFile.empty())
+        return false;
+    const DWORD attributes = GetFileAttributesA(launch.helpFile.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void StartProgram(const HelpLaunch& launch) {

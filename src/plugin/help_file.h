@@ -6,12 +6,17 @@
 
 #include <string>
 
-// The program that opens the help file, by its full path, and the command
-// line it is started with.
+// The program that opens the help file, by its full path, the command line
+// it is started with, and the help file's full path (empty: no folder is
+// known for it).
 struct HelpLaunch {
     std::string program;
     std::string commandLine;
+    std::string helpFile;
 };
+
+// Whether the help file is where the launch names it, as a file.
+bool HelpFileIsThere(const HelpLaunch& launch);
 
 // The editor's, when it is installed in a folder given by its full path;
 // else Notepad from the system folder. The help file lies beside the

@@ -3,6 +3,7 @@
 #include "plugin/messages.h"
 
 #include "plugin/session.h"
+#include "query/language.h"
 #include "query/shift_jis.h"
 #include "settings/settings_file.h"
 
@@ -36,6 +37,28 @@ const char kFavoriteNameSeparator[] = "、";
 const char kMoreFavorites[] = " ほか % 件";
 const char kNoFavoritesStored[] = "お気に入りはまだ 1 つも登録されていません。";
 const char kCutShort[] = "…";
+const char kFavoriteStoredMessage[] = "お気に入り「%」を登録しました。";
+const char kFavoriteTextLabel[] = "内容: ";
+const char kFavoriteRecallHint[] = "検索するときは、検索欄に「fav:%」と入力してください。";
+const char kFavoriteReplaceQuestion[] = "お気に入り「%」はすでに登録されています。";
+const char kFavoriteStoredTextLabel[] = "登録されている内容: ";
+const char kFavoriteNewTextLabel[] = "新しい内容: ";
+const char kFavoriteReplaceAsk[] =
+    "新しい内容で置き換えますか?\n「いいえ」を選ぶと、登録されている内容がそのまま残ります。";
+const char kFavoriteDeletedMessage[] = "お気に入り「%」を削除しました。";
+const char kFavoriteDeletedTextLabel[] = "削除した内容: ";
+const char kFavoriteRestoreHint[] =
+    "元に戻すには、次の 1 行を検索欄に入力してください (Ctrl+C でこのメッセージをコピーできます):";
+const char kFavoriteTextCut[] = "(内容が長いため、途中までを表示しています)";
+const char kFavoriteNothingToDelete[] = "お気に入り「%」は登録されていないため、何も削除しませんでした。";
+const char kSettingsInMemoryOnlyLabel[] = "設定ファイル: なし (設定は Velmoroメールを終了するまでメモリに保持されます)";
+const char kHelpFileMissingMessage[] =
+    "ヘルプファイルが見つからないため、ヘルプを開けませんでした。\n"
+    "配布の zip に入っている VelmoroMailSearch.txt を、次の場所に置いてください:";
+const char kHelpFolderUnknownMessage[] =
+    "ヘルプファイルを置くフォルダが分からないため、ヘルプを開けませんでした。"
+    "エディタのマクロのフォルダも Velmoroメールのフォルダもレジストリに登録されていません。"
+    "INSTALL.txt の「ファイルを置くフォルダ」のとおりに DLL とヘルプファイルを置いてください。";
 const char kSettingsInMemoryOnlyMessage[] =
     "設定ファイルを置くフォルダが分からないため、検索の履歴・検索範囲・お気に入りはファイルに保存されず、"
     "Velmoroメールを終了するまでの間だけ保持されます。"
@@ -74,6 +97,7 @@ namespace {
 // the screen tells nothing.
 const std::size_t kFavoritesListed = 10;
 const std::size_t kNameShown = 40;
+const std::size_t kFavoriteTextShown = 1000;
 
 // `text` with "%" replaced by `value`.
 std::string Fill(const char* text, const std::string& value) {
@@ -82,14 +106,35 @@ std::string Fill(const char* text, const std::string& value) {
     return filled;
 }
 
-// The name, cut at a character's end when it is long.
-std::string Shown(const std::string& name) {
-    if (name.size() <= kNameShown)
-        return name;
+// The text, cut at a character's end when it is longer than `shown`.
+std::string Shown(const std::string& text, std::size_t shown = kNameShown) {
+    if (text.size() <= shown)
+        return text;
     std::size_t end = 0;
-    while (end < kNameShown)
-        end += ShiftJisCharLength(name.data(), end, name.size());
-    return name.substr(0, end) + kCutShort;
+    while (end < shown)
+        end += ShiftJisCharLength(text.data(), end, text.size());
+    return text.substr(0, end) + kCutShort;
+}
+
+// A favourite's text on a line of its own after its label.
+std::string TextLine(const char* label, const std::string& text) {
+    return "\n" + std::string(label) + Shown(text, kFavoriteTextShown);
+}
+
+// Which favourites are stored (the first few, and how many more), then
+// where the settings file is, so that the user can always find it.
+std::string StoredFavoritesText(const std::vector<std::string>& stored, const std::string& settingsPath) {
+    std::string text;
+    if (stored.empty()) {
+        text = kNoFavoritesStored;
+    } else {
+        text = kFavoritesStoredHeading;
+        for (std::size_t i = 0; i < stored.size() && i < kFavoritesListed; ++i)
+            text += (i ? kFavoriteNameSeparator : "") + Shown(stored[i]);
+        if (stored.size() > kFavoritesListed)
+            text += Fill(kMoreFavorites, std::to_string(stored.size() - kFavoritesListed));
+    }
+    return text + "\n" + (settingsPath.empty() ? std::string(kSettingsInMemoryOnlyLabel) : kSettingsFileLabel + settingsPath);
 }
 
 } // namespace
@@ -100,17 +145,39 @@ std::string SaveFailureText(const SaveResult& result, const std::string& path) {
            kSettingsFileLabel + path;
 }
 
-std::string UnknownFavoriteMessage(const std::string& name, const std::vector<std::string>& stored) {
-    std::string message = name.empty() ? std::string(kFavoriteNameMissingMessage) : Fill(kFavoriteUnknownMessage, Shown(name));
-    message += "\n";
-    if (stored.empty())
-        return message + kNoFavoritesStored;
-    message += kFavoritesStoredHeading;
-    for (std::size_t i = 0; i < stored.size() && i < kFavoritesListed; ++i)
-        message += (i ? kFavoriteNameSeparator : "") + Shown(stored[i]);
-    if (stored.size() > kFavoritesListed)
-        message += Fill(kMoreFavorites, std::to_string(stored.size() - kFavoritesListed));
+std::string UnknownFavoriteMessage(const std::string& name, const std::vector<std::string>& stored,
+                                   const std::string& settingsPath) {
+    const std::string message =
+        name.empty() ? std::string(kFavoriteNameMissingMessage) : Fill(kFavoriteUnknownMessage, Shown(name));
+    return message + "\n" + StoredFavoritesText(stored, settingsPath);
+}
+
+std::string FavoriteStoredMessage(const std::string& name, const std::string& text) {
+    return Fill(kFavoriteStoredMessage, Shown(name)) + TextLine(kFavoriteTextLabel, text) + "\n" +
+           Fill(kFavoriteRecallHint, name);
+}
+
+std::string FavoriteReplaceQuestion(const std::string& name, const std::string& stored, const std::string& text) {
+    return Fill(kFavoriteReplaceQuestion, Shown(name)) + TextLine(kFavoriteStoredTextLabel, stored) +
+           TextLine(kFavoriteNewTextLabel, text) + "\n\n" + kFavoriteReplaceAsk;
+}
+
+std::string FavoriteDeletedMessage(const std::string& name, const std::string& text) {
+    std::string message = Fill(kFavoriteDeletedMessage, Shown(name)) + TextLine(kFavoriteDeletedTextLabel, text) +
+                          "\n\n" + kFavoriteRestoreHint + "\n" + std::string(kFavoritePrefix) + name + " " +
+                          Shown(text, kFavoriteTextShown);
+    if (text.size() > kFavoriteTextShown)
+        message += std::string("\n") + kFavoriteTextCut;
     return message;
+}
+
+std::string NothingToDeleteMessage(const std::string& name, const std::vector<std::string>& stored,
+                                   const std::string& settingsPath) {
+    return Fill(kFavoriteNothingToDelete, Shown(name)) + "\n" + StoredFavoritesText(stored, settingsPath);
+}
+
+std::string HelpFileMissingMessage(const std::string& helpFile) {
+    return helpFile.empty() ? std::string(kHelpFolderUnknownMessage) : kHelpFileMissingMessage + ("\n" + helpFile);
 }
 
 namespace {
@@ -126,17 +193,24 @@ LRESULT CALLBACK SeeMessageBox(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 // While it is open, the box is the run's open window; the one open before
-// (the dialog) is again after.
-void ShowBox(SearchSession& session, HWND owner, const char* text, const char* caption, UINT style) noexcept {
+// (the dialog) is again after. The button pressed.
+int ShowBox(SearchSession& session, HWND owner, const char* text, const char* caption, UINT style) noexcept {
     const HWND before = session.openWindow;
     session.openWindow = nullptr;
     g_seenMessageBox = &session.openWindow;
     const HHOOK hook = SetWindowsHookExA(WH_CBT, SeeMessageBox, nullptr, GetCurrentThreadId());
-    MessageBoxA(owner, text, caption, MB_OK | style);
+    const int pressed = MessageBoxA(owner, text, caption, style);
     if (hook)
         UnhookWindowsHookEx(hook);
     g_seenMessageBox = nullptr;
     session.openWindow = before;
+    return pressed;
+}
+
+// The mail client's main window, while it is there: a window gone meanwhile
+// would keep the box from showing at all.
+HWND OwnerOf(const SearchSession& session) noexcept {
+    return IsWindow(session.mainWindow) ? session.mainWindow : nullptr;
 }
 
 } // namespace
@@ -147,13 +221,17 @@ void ShowMessage(SearchSession& session, const std::string& text, MessageKind ki
 
 void ShowMessage(SearchSession& session, const char* text, MessageKind kind) noexcept {
     const UINT icons[] = {MB_ICONINFORMATION, MB_ICONWARNING, MB_ICONERROR};
-    // A window gone meanwhile would keep the box from showing at all.
-    const HWND owner = IsWindow(session.mainWindow) ? session.mainWindow : nullptr;
-    ShowBox(session, owner, text, kMessageCaption, icons[static_cast<int>(kind)]);
+    ShowBox(session, OwnerOf(session), text, kMessageCaption, MB_OK | icons[static_cast<int>(kind)]);
+}
+
+bool AskToReplace(SearchSession& session, const std::string& question) {
+    // What may be lost is warned of, and Enter keeps it.
+    return ShowBox(session, OwnerOf(session), question.c_str(), kMessageCaption,
+                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void ShowRefusal(SearchSession& session, const char* text) {
-    ShowBox(session, nullptr, text, nullptr, 0);
+    ShowBox(session, nullptr, text, nullptr, MB_OK);
 }
 
 void ShowHostProblem(SearchSession& session) {

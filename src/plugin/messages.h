@@ -29,8 +29,30 @@ extern const char kAllAccountsFolders[];
 std::string SaveFailureText(const SaveResult& result, const std::string& path);
 
 // That no favourite is stored under `name` (empty: none given), and which
-// are: the first few, and how many more.
-std::string UnknownFavoriteMessage(const std::string& name, const std::vector<std::string>& stored);
+// are: the first few, and how many more; then where the settings file is
+// (empty: in memory only).
+std::string UnknownFavoriteMessage(const std::string& name, const std::vector<std::string>& stored,
+                                   const std::string& settingsPath);
+
+// That the favourite is stored, what it holds and how to search with it.
+std::string FavoriteStoredMessage(const std::string& name, const std::string& text);
+
+// Whether the favourite stored with another text is to be replaced: both
+// texts shown.
+std::string FavoriteReplaceQuestion(const std::string& name, const std::string& stored, const std::string& text);
+
+// That the favourite is deleted, what it held, and the line that stores it
+// again.
+std::string FavoriteDeletedMessage(const std::string& name, const std::string& text);
+
+// That no favourite of that name was there to delete, which are, and where
+// the settings file is.
+std::string NothingToDeleteMessage(const std::string& name, const std::vector<std::string>& stored,
+                                   const std::string& settingsPath);
+
+// That the help file is not where it belongs (`helpFile`, its full path;
+// empty: no folder is known for it), and what to do.
+std::string HelpFileMissingMessage(const std::string& helpFile);
 
 // What a message is, shown by its icon: an answer (information), something
 // not done or not kept (warning), a host library that cannot be used (error).
@@ -43,6 +65,10 @@ void ShowMessage(SearchSession& session, const std::string& text, MessageKind ki
 // The same for a fixed text: it takes no memory, so it can say that memory
 // ran out.
 void ShowMessage(SearchSession& session, const char* text, MessageKind kind) noexcept;
+
+// A question with Yes and No, No the default (Enter never loses what is
+// stored), owned and captioned as the messages are: whether Yes was chosen.
+bool AskToReplace(SearchSession& session, const std::string& question);
 
 // The two refusals (not inside the mail client, its main program not
 // running), as they always were: no owner, the default caption, no icon.

@@ -75,7 +75,8 @@ SearchDialogChoice AskUser(HWND mainWindow, Separators separators) {
 // confirmed query goes to the front of the history, and a favourite it
 // stores goes with it: all in one save, so the file holds all of it or none.
 // A file that cannot be written is told once (and a favourite each time);
-// the run goes on from memory. What the query asks for.
+// the run goes on from memory. A favourite is told stored or deleted; one
+// that would replace another text asks first. What the query asks for.
 QueryRequest KeepChoice(const SearchDialogChoice& choice, Separators separators) {
     g_session.scope = choice.scope;
     g_session.includeAll = choice.includeAll;
@@ -90,21 +91,33 @@ QueryRequest KeepChoice(const SearchDialogChoice& choice, Separators separators)
     std::vector<ProfileChange> changes =
         ConfirmationChanges(choice.scope, choice.includeAll, confirmed ? &g_session.history : nullptr);
     const bool storing = request.kind == QueryRequest::StoreFavorite && !RefuseFavorite(g_session, request);
-    if (storing)
+    std::optional<std::size_t> asking;
+    if (storing) {
+        asking = changes.size();
         changes.push_back(FavoriteChange(request));
+    }
     SettingsFile& settings = *g_session.settings; // there once attach is complete
-    if (const SaveResult saved = settings.Save(changes); !saved) {
+    const SaveResult saved = settings.Save(changes, asking);
+    if (!saved) {
         TellSettingsNotSaved(g_session, saved);
         if (storing)
-            ShowMessage(g_session, std::string(kFavoriteNotSavedMessage) + "\n" + SaveFailureText(saved, settings.Path()),
-                        MessageKind::Warning);
+            TellFavoriteNotSaved(g_session, saved);
+    } else if (storing) {
+        AnswerFavoriteSaved(g_session, request, saved);
     }
     return request;
 }
 
+// The help file is looked for at every "help:", so that one put in place
+// meanwhile opens at once; a missing one is named where it belongs, and
+// nothing is started on a file that is not there.
 void OpenHelpFile() {
     if (g_session.help.commandLine.empty())
         g_session.help = BuildHelpLaunch(g_session.module);
+    if (!HelpFileIsThere(g_session.help)) {
+        ShowMessage(g_session, HelpFileMissingMessage(g_session.help.helpFile), MessageKind::Warning);
+        return;
+    }
     StartProgram(g_session.help);
 }
 

@@ -237,9 +237,29 @@ std::string LineEndAfter(std::string_view line, ProfileEncoding encoding) {
     return pad + Encoded("\r\n", encoding);
 }
 
+// A trimmed value as the reader gives it: one pair of enclosing quotes
+// (double or single) gone.
+std::string_view Unquoted(std::string_view value, ProfileEncoding encoding) {
+    const std::size_t unit = IsUtf16(encoding) ? 2 : 1;
+    if (value.size() >= 2 * unit) {
+        const unsigned first = CharacterAt(value, 0, encoding).code;
+        const unsigned last = CharacterAt(value, value.size() - unit, encoding).code;
+        if ((first == '"' || first == '\'') && last == first)
+            return value.substr(unit, value.size() - 2 * unit);
+    }
+    return value;
+}
+
 struct Span {
     std::size_t start;
     std::size_t end;
+};
+
+// A section of the file as it was located: where it stands and its lines,
+// cut once on the way through the file.
+struct LocatedSection {
+    Span span;
+    std::vector<std::string_view> lines;
 };
 
 // One section of the file, or a new one, cut into lines (header first) once
@@ -256,7 +276,7 @@ struct SectionChanges {
     std::string_view name;
     std::vector<const ProfileChange*> changes;
     std::vector<std::size_t> wanted; // places in the list of wanted keys
-    std::vector<Span> spans;
+    std::vector<LocatedSection> spans;
 };
 
 class Editor {
@@ -264,14 +284,16 @@ public:
     Editor(std::string_view text, ProfileEncoding encoding, SameNameFunction sameName)
         : text_(text), encoding_(encoding), sameName_(sameName) {}
 
-    ProfileEdit Edit(const std::vector<ProfileChange>& changes, const std::vector<ProfileKey>& wanted) {
+    ProfileEdit Edit(const std::vector<ProfileChange>& changes, const std::vector<ProfileKey>& wanted,
+                     std::optional<std::size_t> asking) {
+        asking_ = asking && *asking < changes.size() ? &changes[*asking] : nullptr;
         std::vector<SectionChanges> groups = GroupBySection(changes, wanted);
         LocateSections(groups);
         edit_.wantedValues.resize(wanted.size());
         for (SectionChanges& group : groups) {
             std::vector<SectionText*> sections;
-            for (const Span& span : group.spans)
-                sections.push_back(&Cut(span));
+            for (LocatedSection& located : group.spans)
+                sections.push_back(&Cut(located));
             for (const ProfileChange* change : group.changes)
                 Apply(*change, sections);
             for (const std::size_t i : group.wanted)
@@ -316,55 +338,140 @@ private:
         const std::size_t found = FindKey(section, key);
         if (!found)
             return std::nullopt;
-        const LineShape shape = ShapeOf(section.lines[found], encoding_);
-        std::string_view value = shape.hasValue ? shape.value : std::string_view();
-        const std::size_t unit = IsUtf16(encoding_) ? 2 : 1;
-        if (value.size() >= 2 * unit) {
-            const unsigned first = CharacterAt(value, 0, encoding_).code;
-            const unsigned last = CharacterAt(value, value.size() - unit, encoding_).code;
-            if ((first == '"' || first == '\'') && last == first)
-                value = value.substr(unit, value.size() - 2 * unit);
-        }
-        return std::string(value);
+        return ValueOfLine(section.lines[found]);
     }
+
+    // A key's line's value as the reader gives it.
+    std::string ValueOfLine(std::string_view line) const {
+        const LineShape shape = ShapeOf(line, encoding_);
+        return std::string(shape.hasValue ? Unquoted(shape.value, encoding_) : std::string_view());
+    }
+
+public:
+    std::vector<ProfileLine> List(std::string_view sectionName) {
+        std::vector<SectionChanges> groups = {{sectionName, {}, {}, {}}};
+        LocateSections(groups);
+        std::vector<ProfileLine> listed;
+        if (groups.front().spans.empty())
+            return listed;
+        const SectionText& section = Cut(groups.front().spans.front());
+        listed.reserve(section.lines.size());
+        for (std::size_t i = 1; i < section.lines.size(); ++i) {
+            if (!IsUtf16(encoding_)) {
+                if (const std::optional<ProfileLine> line = KeyLineOfBytes(section.lines[i]))
+                    listed.push_back(*line);
+                continue;
+            }
+            const LineShape shape = ShapeOf(section.lines[i], encoding_);
+            if (!shape.blank)
+                listed.push_back({shape.name, shape.hasValue ? Unquoted(shape.value, encoding_) : std::string_view()});
+        }
+        return listed;
+    }
+
+    // ShapeOf for a line that is no header, where every ASCII character is
+    // a byte (ANSI and UTF-8): the same reading in one tight pass, for the
+    // thousands of lines of a section of favourites. Nothing for a blank
+    // line.
+    std::optional<ProfileLine> KeyLineOfBytes(std::string_view line) const {
+        const bool ansi = encoding_ == ProfileEncoding::Ansi;
+        const std::size_t npos = std::string_view::npos;
+        std::size_t first = npos, nonSpaceEnd = 0;
+        for (std::size_t at = 0; at < line.size();) {
+            const unsigned char byte = static_cast<unsigned char>(line[at]);
+            const bool pair = ansi && byte >= 0x81 && IsShiftJisLeadByte(byte) && at + 1 < line.size();
+            if (!pair && (byte == '\r' || byte == '\n'))
+                break;
+            if (pair || byte >= 0x80 || !IsReaderWhiteSpace(byte)) {
+                if (first == npos)
+                    first = at;
+                if (!pair && byte == '=') {
+                    if (first == at)
+                        nonSpaceEnd = at; // the name is empty
+                    const std::string_view name = line.substr(first, nonSpaceEnd - first);
+                    // What follows is the value.
+                    std::size_t valueStart = npos, end = at + 1;
+                    for (std::size_t v = at + 1; v < line.size();) {
+                        const unsigned char b = static_cast<unsigned char>(line[v]);
+                        const bool p = ansi && b >= 0x81 && IsShiftJisLeadByte(b) && v + 1 < line.size();
+                        if (!p && (b == '\r' || b == '\n'))
+                            break;
+                        const std::size_t length = p ? 2 : 1;
+                        if (p || b >= 0x80 || !IsReaderWhiteSpace(b)) {
+                            if (valueStart == npos)
+                                valueStart = v;
+                            end = v + length;
+                        }
+                        v += length;
+                    }
+                    const std::string_view value =
+                        valueStart == npos ? std::string_view() : line.substr(valueStart, end - valueStart);
+                    return ProfileLine{name, Unquoted(value, encoding_)};
+                }
+                nonSpaceEnd = at + (pair ? 2 : 1);
+            }
+            at += pair ? 2 : 1;
+        }
+        if (first == npos)
+            return std::nullopt;
+        return ProfileLine{line.substr(first, nonSpaceEnd - first), std::string_view()};
+    }
+
+private:
 
     // Where every section of each name stands: from its header to the next
     // header or the end.
     void LocateSections(std::vector<SectionChanges>& groups) {
-        Span* open = nullptr;
+        LocatedSection* open = nullptr;
         for (std::size_t at = MarkLength(encoding_); at < text_.size();) {
             const std::string_view line = LineAt(text_, at, encoding_);
             lastLine_ = line;
             const LineShape shape = MayBeHeader(line, encoding_) ? ShapeOf(line, encoding_) : LineShape();
             if (shape.header) {
                 if (open)
-                    open->end = at;
+                    open->span.end = at;
                 open = nullptr;
                 for (SectionChanges& group : groups) {
                     if (sameName_(shape.name, group.name, encoding_)) {
-                        group.spans.push_back({at, text_.size()});
+                        group.spans.push_back({{at, text_.size()}, {}});
                         open = &group.spans.back();
+                        // Room for its lines as a section of favourites has
+                        // them: moving a vector of megabytes as it grows
+                        // costs more than cutting the lines.
+                        open->lines.reserve((text_.size() - at) / 16 + 16);
                         break;
                     }
                 }
             }
+            if (open)
+                open->lines.push_back(line);
             at += line.size();
         }
     }
 
-    SectionText& Cut(const Span& span) {
-        sections_.push_back({span, nullptr, {}});
-        SectionText& section = sections_.back();
-        for (std::size_t at = span.start; at < span.end;) {
-            section.lines.push_back(LineAt(text_.substr(0, span.end), at, encoding_));
-            at += section.lines.back().size();
-        }
-        return section;
+    SectionText& Cut(LocatedSection& located) {
+        sections_.push_back({located.span, nullptr, std::move(located.lines)});
+        return sections_.back();
     }
 
     // The first line of a key of that name, or 0.
     std::size_t FindKey(const SectionText& section, std::string_view key) const {
+        // A name that starts with an ASCII character is told apart from
+        // most lines by their first byte that is not white space: no other
+        // character reads as that one. (A section of favourites has
+        // thousands of lines.)
+        const bool byFirstByte = !IsUtf16(encoding_) && !key.empty() && static_cast<unsigned char>(key[0]) < 0x80 &&
+                                 !IsReaderWhiteSpace(static_cast<unsigned char>(key[0]));
+        const unsigned first = AsciiLower(static_cast<unsigned char>(key.empty() ? 0 : key[0]));
         for (std::size_t i = 1; i < section.lines.size(); ++i) {
+            if (byFirstByte) {
+                const std::string_view line = section.lines[i];
+                std::size_t at = 0;
+                while (at < line.size() && IsReaderWhiteSpace(static_cast<unsigned char>(line[at])))
+                    ++at;
+                if (at == line.size() || AsciiLower(static_cast<unsigned char>(line[at])) != first)
+                    continue;
+            }
             const std::optional<std::string_view> name = KeyNameOf(section.lines[i], encoding_);
             if (name && sameName_(*name, key, encoding_))
                 return i;
@@ -373,6 +480,15 @@ private:
     }
 
     void Apply(const ProfileChange& change, std::vector<SectionText*>& sections) {
+        if (&change == asking_) {
+            edit_.previous = ValueAsRead(sections, change.key);
+            // Another value held already stays, for the user to decide.
+            if (change.value && edit_.previous && !edit_.previous->empty() &&
+                *edit_.previous != ValueOfLine(change.key + Encoded("=", encoding_) + *change.value)) {
+                edit_.keptPrevious = true;
+                return;
+            }
+        }
         if (!change.value) {
             for (SectionText* section : sections) {
                 if (const std::size_t found = FindKey(*section, change.key)) {
@@ -462,6 +578,7 @@ private:
     std::string_view text_;
     ProfileEncoding encoding_;
     SameNameFunction sameName_;
+    const ProfileChange* asking_ = nullptr;
     std::string_view lastLine_;        // of the file
     std::deque<SectionText> sections_; // stable addresses
     ProfileEdit edit_;
@@ -516,6 +633,12 @@ std::string ProfileEdit::Joined() const {
 }
 
 ProfileEdit EditProfile(std::string_view file, ProfileEncoding encoding, const std::vector<ProfileChange>& changes,
-                        SameNameFunction sameName, const std::vector<ProfileKey>& wanted) {
-    return Editor(file, encoding, sameName).Edit(changes, wanted);
+                        SameNameFunction sameName, const std::vector<ProfileKey>& wanted,
+                        std::optional<std::size_t> asking) {
+    return Editor(file, encoding, sameName).Edit(changes, wanted, asking);
+}
+
+std::vector<ProfileLine> ListProfileSection(std::string_view file, ProfileEncoding encoding, std::string_view section,
+                                            SameNameFunction sameName) {
+    return Editor(file, encoding, sameName).List(section);
 }

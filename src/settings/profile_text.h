@@ -78,6 +78,11 @@ struct ProfileEdit {
     // (trimmed, one pair of enclosing quotes gone), still in the file's
     // encoding; nothing where the key is absent.
     std::vector<std::optional<std::string>> wantedValues;
+    // For the change that asks first: what its key held before it, as the
+    // reader gives it (nothing: absent), and whether it was left undone, as
+    // it sets another value where one is held already.
+    std::optional<std::string> previous;
+    bool keptPrevious = false;
 
     std::string Joined() const;
 };
@@ -89,6 +94,22 @@ struct ProfileEdit {
 // key loses its line. Lines written anew end in CR LF, a changed one keeps
 // its own line end. The edit points into `file`, which must outlive it.
 // The values of `wanted` keys (their names in the file's encoding) come in
-// the same pass.
+// the same pass. The change at `asking`, if any, asks first: it never
+// replaces a value that is not empty with another (ProfileEdit::previous).
 ProfileEdit EditProfile(std::string_view file, ProfileEncoding encoding, const std::vector<ProfileChange>& changes,
-                        SameNameFunction sameName, const std::vector<ProfileKey>& wanted = {});
+                        SameNameFunction sameName, const std::vector<ProfileKey>& wanted = {},
+                        std::optional<std::size_t> asking = std::nullopt);
+
+// A key's line as the reader reads it: the key's name, and its value as the
+// reader gives it (trimmed, one pair of enclosing quotes gone); both in the
+// file's encoding, pointing into it.
+struct ProfileLine {
+    std::string_view name;
+    std::string_view value;
+};
+
+// The key lines of the first section of that name, in the file's order, as
+// they stand (a name may come twice: the reader reads the first; a line
+// without "=" has an empty value).
+std::vector<ProfileLine> ListProfileSection(std::string_view file, ProfileEncoding encoding, std::string_view section,
+                                            SameNameFunction sameName);

@@ -55,6 +55,11 @@ enum class SaveFailure {
 struct SaveResult {
     SaveFailure failure = SaveFailure::None;
     unsigned long error = 0; // the system's error code, where it gave one
+    // For a save whose change asks first: what its key held before, as
+    // ReadValue gives it (nothing: absent), and whether that value was kept
+    // rather than replaced by another.
+    std::optional<std::string> previous;
+    bool keptPrevious = false;
     explicit operator bool() const { return failure == SaveFailure::None; }
 };
 
@@ -87,10 +92,10 @@ public:
     // out.
     std::optional<std::string> ReadValue(const char* section, const char* key) const;
 
-    // The keys of the section that have a value, in the file's order, as the
-    // reader lists them. Memory running out throws.
+    // The keys of the section that have a value, in the file's order, each
+    // once, as the reader reads them. Memory running out throws.
     std::vector<std::string> KeysWithValues(const char* section) const;
-    // The same keys with their values as the reader returns them.
+    // The same keys with their values as ReadValue gives them.
     std::vector<std::pair<std::string, std::string>> ValuesOf(const char* section) const;
 
     // The keys whose values are kept at hand, from now on; read at the next
@@ -117,8 +122,10 @@ public:
     // so that ReadValue gives it back unchanged (line breaks become spaces);
     // no value deletes the key. The file keeps its encoding (ANSI, UTF-8 or
     // UTF-16 with a mark). A failure says why nothing was written; the file
-    // then keeps what it held.
-    SaveResult Save(const std::vector<ProfileChange>& changes);
+    // then keeps what it held. The change at `asking`, if any, asks first:
+    // it tells what its key held, and never replaces a value that is not
+    // empty with another (that is for the user to agree to).
+    SaveResult Save(const std::vector<ProfileChange>& changes, std::optional<std::size_t> asking = std::nullopt);
 
     // One change, saved on its own.
     SaveResult WriteValue(const char* section, const char* key, const char* value);
@@ -129,7 +136,8 @@ public:
     void SetSaveStepHook(SaveStepHook hook) { hook_ = hook; }
 
 private:
-    SaveResult SaveInTurn(const std::vector<ProfileChange>& changes);
+    SaveResult SaveInTurn(const std::vector<ProfileChange>& changes, std::optional<std::size_t> asking);
+    SaveResult SaveInMemory(const std::vector<ProfileChange>& changes, std::optional<std::size_t> asking);
     void TakeValuesAtHandFromMemory();
 
     std::string path_;
@@ -139,6 +147,6 @@ private:
     std::vector<ProfileKey> atHandKeys_;
     std::vector<std::string> atHand_;
     std::optional<FileStamp> atHandFrom_; // the file the values at hand were taken from; none yet
-    std::size_t fileReads_ = 0;
+    mutable std::size_t fileReads_ = 0;
     mutable std::size_t readerCalls_ = 0;
 };

@@ -243,13 +243,31 @@ MessageBoxLook LookOf(HWND box) {
     }
     if (icon && look.icon.empty())
         look.icon = "another icon";
+    look.question = GetDlgItem(box, IDYES) != nullptr;
+    for (const int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+        const HWND button = GetDlgItem(box, id);
+        if (button && (SendMessageA(button, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON))
+            look.defaultButton = id;
+    }
     return look;
 }
 
 void AnswerSearchRun(HWND window, const DialogAnswer& answer, std::vector<std::string>& messages) {
     if (IsMessageBox(window)) {
         messages.push_back(MessageBoxText(window));
-        PostMessageA(window, WM_COMMAND, IDOK, 0);
+        if (!LookOf(window).question) {
+            PostMessageA(window, WM_COMMAND, IDOK, 0);
+        } else if (answer.replace) {
+            PostMessageA(window, WM_COMMAND, IDYES, 0);
+        } else {
+            // Enter, to the button that has the focus, as the keyboard sends it.
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+            const HWND focused = info.hwndFocus ? info.hwndFocus : window;
+            PostMessageA(focused, WM_KEYDOWN, VK_RETURN, 0);
+            PostMessageA(focused, WM_KEYUP, VK_RETURN, 0xC0000000);
+        }
         return;
     }
     if (answer.cancel) {

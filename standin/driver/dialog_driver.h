@@ -68,6 +68,8 @@ struct MessageBoxLook {
     std::string caption;
     HWND owner = nullptr;
     std::string icon; // "information", "warning", "error", or empty for none
+    bool question = false; // Yes and No, rather than OK
+    int defaultButton = 0; // the button Enter presses: IDOK, IDYES, IDNO
 };
 MessageBoxLook LookOf(HWND box);
 
@@ -78,9 +80,11 @@ struct DialogAnswer {
     bool includeAll = false;
     bool cancel = false; // press Escape instead
     bool keepShownText = false; // confirm the text the dialog opened with
+    bool replace = false; // a question (to replace a favourite) answered Yes, else with Enter
 };
 
 // Answers whatever the search run shows: a message box is read into
-// `messages` and confirmed; the search dialog gets `answer`: the scope
-// clicked, the check box set (where it can be), the query typed, OK clicked.
+// `messages` and confirmed (a question as `answer` says); the search dialog
+// gets `answer`: the scope clicked, the check box set (where it can be), the
+// query typed, OK clicked.
 void AnswerSearchRun(HWND window, const DialogAnswer& answer, std::vector<std::string>& messages);

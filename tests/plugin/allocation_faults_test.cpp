@@ -86,6 +86,7 @@ struct Scenario {
     std::string query;      // typed and confirmed; empty: Delete on the list
     bool inAttach = false;  // the faults are in loading the DLL
     std::string suggested = {}; // typed key by key, the query taken from the suggestion list
+    bool replace = false;       // a question answered Yes
 };
 
 class AllocationFaultsTest : public ::testing::Test {
@@ -93,12 +94,14 @@ protected:
     static void SetUpTestSuite() { ASSERT_TRUE(InstallAllocationFaults(kPlugin)); }
     void SetUp() override {
         folder_ = MakeScratchFolder("faults");
-        // The editor is registered but not there: "help:" does all it does,
-        // but starting a program, which takes long and allocates nothing.
+        // The editor is registered but not there: "help:" does all it does
+        // (the help file is there), but starting a program, which takes
+        // long and allocates nothing.
         SetEditorInstallLocation(folder_.c_str());
         SetEditorMacroPath(folder_.c_str());
         SetMailClientFolder((ProgramFolder() + "\\").c_str());
         iniPath_ = folder_ + "\\VelmoroMailSearch.ini";
+        WriteWholeFile(folder_ + "\\VelmoroMailSearch.txt", "help");
     }
     void TearDown() override { Unload(); }
     bool Load() {
@@ -128,8 +131,11 @@ protected:
                                                 TakeSuggestion(window, scenario.suggested, scenario.query);
                                             else if (scenario.query.empty() && !IsMessageBox(window))
                                                 DeleteSecondEntry(window);
-                                            else
-                                                AnswerSearchRun(window, {scenario.query, 1004}, messages);
+                                            else {
+                                                DialogAnswer answer{scenario.query, 1004};
+                                                answer.replace = scenario.replace;
+                                                AnswerSearchRun(window, answer, messages);
+                                            }
                                         });
         *result = static_cast<int>(run.result);
         *handedOver = std::string(callLog_() + logged).find("PushFindPack") != std::string::npos;
@@ -191,6 +197,15 @@ protected:
         const Lines historyBefore = History();
         WriteWholeFile(iniPath_, after);
         const Lines historyAfter = History();
+        // A replace agreed to is a save of its own after the confirmation's:
+        // the file may hold the confirmation alone.
+        std::string between = after;
+        if (scenario.replace) {
+            Scenario declined = scenario;
+            declined.replace = false;
+            Lines declinedMessages;
+            Count(declined, between, declinedMessages);
+        }
         for (std::size_t n = 1; n <= allocations; n += stride) {
             for (const FaultMode mode : {FaultMode::FailOne, FaultMode::FailFrom}) {
                 const std::string trial = std::string(scenario.name) + ", allocation " + std::to_string(n) +
@@ -210,14 +225,18 @@ protected:
                     const Lines messages = Run(scenario, &result, &handedOver);
                     DisarmAllocationFaults();
                     EXPECT_EQ(result, 0);
-                    // The run's own answers, or the one message that memory ran out.
+                    // The run's own answers, or those up to where memory ran
+                    // out, then the one message that says so.
                     if (messages != expectedMessages) {
-                        ASSERT_EQ(messages.size(), 1u) << Joined(messages);
-                        EXPECT_NE(Wide(messages[0]).find(kOutOfMemory), std::wstring::npos) << messages[0];
+                        ASSERT_FALSE(messages.empty());
+                        ASSERT_LE(messages.size(), expectedMessages.size() + 1) << Joined(messages);
+                        EXPECT_TRUE(std::equal(messages.begin(), messages.end() - 1, expectedMessages.begin()))
+                            << Joined(messages);
+                        EXPECT_NE(Wide(messages.back()).find(kOutOfMemory), std::wstring::npos) << messages.back();
                     }
                 }
                 const std::string file = ExistingFileText(iniPath_);
-                EXPECT_TRUE(file == before || file == after) << file;
+                EXPECT_TRUE(file == before || file == between || file == after) << file;
 
                 // Memory is back: the next run searches, and saves the
                 // history as it was or as the run left it, whole.
@@ -251,6 +270,8 @@ TEST_F(AllocationFaultsTest, AConfirmedSearchAndItsSave) {
 
 TEST_F(AllocationFaultsTest, Favourites) {
     Check({"stored", kSettings, "fav:daily from:carol"});
+    Check({"replaced once asked", kSettings, "fav:weekly from:dave", false, "", true});
+    Check({"deleted", kSettings, "fav:weekly \"\""});
     Check({"recalled", kSettings, "fav:weekly"});
     Check({"listed", kSettings, "fav:"});
     Check({"suggested", kSettings, "fav:weekly", false, "fav:we"});

@@ -212,14 +212,22 @@ TEST_F(SearchRunLimitsTest, WithoutAFolderTheSettingsLiveInMemory) {
     ASSERT_NE(g_session.settings, nullptr);
     EXPECT_EQ(g_session.settings->Path(), "");
     bool handedOver = false;
-    Search({"fav:work from:alice", 1004, true}, &handedOver, 1); // the settings stay in memory
-    ExpectWarningsOwnedByTheMainWindow("in memory only");
+    // That the settings stay in memory, then that the favourite is stored.
+    Search({"fav:work from:alice", 1004, true}, &handedOver, 2);
+    ASSERT_EQ(looks_.size(), 2u);
+    EXPECT_EQ(looks_.front().icon, "warning");
+    EXPECT_EQ(looks_.back().icon, "information");
     EXPECT_FALSE(handedOver);
+    // Another text under the name asks first, in memory too; Enter keeps it.
+    Search({"fav:work from:bob", 1004, true}, &handedOver, 1);
+    EXPECT_TRUE(looks_.front().question);
+    const Lines told = Search({"fav:", 0, true}, &handedOver, 1);
+    EXPECT_NE(Wide(told.front()).find(L"設定ファイル: なし"), std::wstring::npos);
     Search({"fav:work", 0, true}, &handedOver);
     EXPECT_TRUE(handedOver);
     EXPECT_NE(std::string(callLog_()).find("SetFindPack|(\"alice\",target=from)"), std::string::npos);
     EXPECT_EQ(g_session.scope, 1004);
-    EXPECT_EQ(g_session.history, (QueryHistory{"fav:work", "fav:work from:alice"}));
+    EXPECT_EQ(g_session.history, (QueryHistory{"fav:work", "fav:", "fav:work from:bob", "fav:work from:alice"}));
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);
     EXPECT_EQ(GetFileAttributesA((std::string(windows) + "\\VelmoroMailSearch.ini").c_str()), INVALID_FILE_ATTRIBUTES);

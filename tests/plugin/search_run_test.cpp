@@ -271,25 +271,77 @@ TEST_F(SearchRunTest, OutsideTheMailClientOnlyAMessageIsShown) {
     }
 }
 
-TEST_F(SearchRunTest, FavouritesAreStoredRecalledAndDeleted) {
+// Each store says what it did. A name that holds another text (in any case
+// of its ASCII letters) is replaced only on Yes, and Enter answers No; a
+// delete shows what it held; deleting a name never stored touches no
+// favourite.
+TEST_F(SearchRunTest, FavouritesSayWhatTheyDid) {
     ASSERT_NO_FATAL_FAILURE(Load());
-    Search("", {"fav:work from:alice", 1001});
-    EXPECT_TRUE(HandOver().empty());
-    EXPECT_EQ(Setting("Favorite", "work"), "from:alice");
-
-    Search("", {"fav:work", 1001});
-    EXPECT_EQ(Join(HandOver()), Hands("(\"alice\",target=from),subfolder=0,hilight=1", kAccount, kCurrentFolder));
-
-    Search("", {"fav:phrase \"a b\"", 1001});
+    struct Step {
+        const char* query;
+        bool replace;           // the question answered Yes, else with Enter
+        std::wstring told;      // the message, whole; empty: none
+        bool asked;             // the message is a question, No its default
+        const char* fileHolds;  // the favourite's line afterwards; null: none
+    };
+    const std::wstring path = L"\n設定ファイル: " + Wide(iniPath_);
+    const Step steps[] = {
+        {"fav:work from:alice", false,
+         L"お気に入り「work」を登録しました。\n内容: from:alice\n検索するときは、検索欄に「fav:work」と入力してください。",
+         false, "work=from:alice"},
+        // The same text again: nothing to ask.
+        {"fav:work from:alice", false, L"お気に入り「work」を登録しました。\n内容: from:alice\n検索するときは、検索欄に「fav:work」と入力してください。",
+         false, "work=from:alice"},
+        {"fav:WORK from:bob", false,
+         L"お気に入り「WORK」はすでに登録されています。\n登録されている内容: from:alice\n新しい内容: from:bob\n\n"
+         L"新しい内容で置き換えますか?\n「いいえ」を選ぶと、登録されている内容がそのまま残ります。",
+         true, "work=from:alice"},
+        // Replaced under the name as the file spells it.
+        {"fav:Work from:bob", true,
+         L"お気に入り「Work」はすでに登録されています。\n登録されている内容: from:alice\n新しい内容: from:bob\n\n"
+         L"新しい内容で置き換えますか?\n「いいえ」を選ぶと、登録されている内容がそのまま残ります。",
+         true, "work=from:bob"},
+        {"fav:other x", false, L"お気に入り「other」を登録しました。\n内容: x\n検索するときは、検索欄に「fav:other」と入力してください。",
+         false, "work=from:bob"},
+        {"fav:work \"\"", false,
+         L"お気に入り「work」を削除しました。\n削除した内容: from:bob\n\n元に戻すには、次の 1 行を検索欄に入力してください "
+         L"(Ctrl+C でこのメッセージをコピーできます):\nfav:work from:bob",
+         false, nullptr},
+        {"fav:work \"\"", false,
+         L"お気に入り「work」は登録されていないため、何も削除しませんでした。\n登録されているお気に入り: other" + path, false,
+         nullptr},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.query);
+        char before[256] = {};
+        GetPrivateProfileSectionA("Favorite", before, sizeof before, iniPath_.c_str());
+        DialogAnswer answer{step.query, 1001};
+        answer.replace = step.replace;
+        const Lines told = Search("", answer, step.told.empty() ? 0 : 1);
+        EXPECT_TRUE(HandOver().empty());
+        if (!told.empty()) {
+            EXPECT_EQ(Wide(told.front()), step.told);
+            EXPECT_EQ(looks_.front().question, step.asked);
+            EXPECT_EQ(looks_.front().defaultButton, step.asked ? IDNO : IDOK);
+            EXPECT_EQ(looks_.front().icon, step.asked ? "warning" : "information");
+        }
+        const std::string file = ExistingFileText(iniPath_);
+        if (step.fileHolds)
+            EXPECT_NE(file.find(std::string("\r\n") + step.fileHolds + "\r\n"), std::string::npos) << file;
+        else
+            EXPECT_EQ(file.find("work="), std::string::npos) << file;
+        if (step.told.find(L"何も削除") != std::wstring::npos) {
+            char after[256] = {};
+            GetPrivateProfileSectionA("Favorite", after, sizeof after, iniPath_.c_str());
+            EXPECT_EQ(std::string(before, sizeof before), std::string(after, sizeof after));
+        }
+    }
+    // What is stored is searched; a phrase stays one.
+    Search("", {"fav:other", 1001});
+    EXPECT_EQ(Join(HandOver()), Hands("(\"x\",target=smallheaderbody),subfolder=0,hilight=1", kAccount, kCurrentFolder));
+    Search("", {"fav:phrase \"a b\"", 1001}, 1);
     Search("", {"fav:phrase", 1001});
     EXPECT_EQ(HandOver().front(), "SetFindPack|(\"a b\",regular,target=smallheaderbody),subfolder=0,hilight=1");
-
-    Search("", {"fav:work \"\"", 1001});
-    EXPECT_EQ(ExistingFileText(iniPath_).find("work="), std::string::npos);
-    // Gone: recalling it searches nothing, and says which are stored.
-    const Lines told = Search("", {"fav:work", 1001}, 1);
-    EXPECT_TRUE(HandOver().empty());
-    EXPECT_EQ(Wide(told.front()), L"お気に入り「work」は登録されていません。\n登録されているお気に入り: phrase");
 }
 
 // A favourite is searched as it would be typed: trimmed. A name never stored
@@ -310,17 +362,19 @@ TEST_F(SearchRunTest, FavouritesAnswerWhatTheyHold) {
     const Case cases[] = {
         {"fav:w", "SetFindPack|(\"alice\",target=from),subfolder=0,hilight=1", nullptr},
         // Stored with the spaces typed after the name.
-        {"fav:v   from:bob", "", nullptr},
+        {"fav:v   from:bob", "", nullptr}, // told stored
         {"fav:v", "SetFindPack|(\"bob\",target=from),subfolder=0,hilight=1", nullptr},
         {"fav:weekyl", "", L"お気に入り「weekyl」は登録されていません。\n"},
         {"fav:", "", L"「fav:」のあとに、お気に入りの名前を書いてください。\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.query);
-        const Lines told = Search("", {c.query, 1001}, c.told ? 1 : 0);
+        const bool stores = std::strchr(c.query, ' ') != nullptr;
+        const Lines told = Search("", {c.query, 1001}, c.told || stores ? 1 : 0);
         EXPECT_EQ(HandOver().empty() ? "" : HandOver().front(), c.handOver);
+        // Where the settings live, for the user to find the file.
         if (c.told && !told.empty()) {
-            EXPECT_EQ(Wide(told.front()), std::wstring(c.told) + listed);
+            EXPECT_EQ(Wide(told.front()), std::wstring(c.told) + listed + L"\n設定ファイル: " + Wide(iniPath_));
         }
     }
 }
@@ -381,6 +435,16 @@ TEST_F(SearchRunTest, FavouritesTheFileCannotHoldAreRefused) {
 
 TEST_F(SearchRunTest, HelpOpensTheHelpFileOnceBuiltCommandLine) {
     ASSERT_NO_FATAL_FAILURE(Load());
+    // Not there yet: the message says where it belongs, and nothing starts.
+    const std::string helpFile = folder_ + "\\VelmoroMailSearch.txt";
+    const Lines told = Search("", {"help:", 1001}, 1);
+    EXPECT_EQ(Wide(told.front()), L"ヘルプファイルが見つからないため、ヘルプを開けませんでした。\n"
+                                  L"配布の zip に入っている VelmoroMailSearch.txt を、次の場所に置いてください:\n" +
+                                      Wide(helpFile));
+    EXPECT_EQ(looks_.front().icon, "warning");
+    EXPECT_FALSE(ReadWholeFile(commandLog_));
+    // Put in place, it opens in the same process.
+    WriteWholeFile(helpFile, "help");
     Search("", {"help:", 1001});
     SetEditorMacroPath(nullptr); // read once per process: no effect now
     Search("", {"  help:  ", 1001});
@@ -441,6 +505,8 @@ TEST_F(SearchRunTest, HelpFallsBackToTheSystemNotepad) {
     };
     const std::string editor = editorFolder_ + "\\Velmoro.exe";
     const std::string notepadOpens = notepad.StartedFrom() + "|notepad.exe \"";
+    for (const std::string& folder : {editorFolder_, ProgramFolder(), folder_})
+        WriteWholeFile(folder + "\\VelmoroMailSearch.txt", "help");
     const Case cases[] = {
         {"editor without macro folder", editorFolder_.c_str(), false,
          editor + "|\"" + editor + "\" \"/j70 " + editorFolder_ + "\\VelmoroMailSearch.txt\""},
@@ -457,6 +523,7 @@ TEST_F(SearchRunTest, HelpFallsBackToTheSystemNotepad) {
         EXPECT_EQ(StartedCommandLines(1), (Lines{c.started})) << c.name;
         Unload();
     }
+    DeleteFileA((ProgramFolder() + "\\VelmoroMailSearch.txt").c_str());
     SetCurrentDirectoryA(current);
 }
 
@@ -499,6 +566,10 @@ TEST_F(SearchRunTest, EachMessageIsOwnedCaptionedAndMarkedByItsKind) {
         {"a name the file cannot hold", "fav:a=b x", false, {"warning"}},
         {"a text the file cannot hold", "fav:long " + std::string(40000, 'x'), false, {"warning"}},
         {"the settings, then a favourite, not saved", "fav:w x", true, {"warning", "warning"}},
+        {"a favourite stored", "fav:w x", false, {"information"}},
+        {"a favourite that would replace another", "fav:stored y", false, {"warning"}},
+        {"a favourite deleted", "fav:stored \"\"", false, {"information"}},
+        {"the help file missing", "help:", false, {"warning"}},
     };
     WriteWholeFile(iniPath_, "[Favorite]\r\nstored=x\r\n");
     for (const Case& c : cases) {
@@ -729,6 +800,13 @@ TEST_F(SearchRunTest, AFavouriteThatCannotBeWrittenIsReportedAndNothingIsLost) {
         EXPECT_TRUE(HandOver().empty()) << query;
     }
     CloseHandle(held);
+    // Read-only: the same, and nothing is said stored or asked.
+    SetFileAttributesA(iniPath_.c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const char* query : {"fav:home from:bob", "fav:work from:carol"})
+        messages.push_back(Search("", {query, 1001}, 1).front());
+    SetFileAttributesA(iniPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const std::string& message : messages)
+        EXPECT_EQ(Wide(message).find(L"登録しました"), std::wstring::npos) << message;
     for (const std::string& message : messages)
         EXPECT_NE(message.find(iniPath_), std::string::npos) << message;
     EXPECT_EQ(ReadWholeFile(iniPath_), content);
@@ -790,7 +868,7 @@ TEST_F(SearchRunTest, SavesReadBackFromFilesAsEditorsLeaveThem) {
         WriteWholeFile(iniPath_, c.before);
         ASSERT_NO_FATAL_FAILURE(Load());
         Search("", {"new", 1003});
-        Search("", {"fav:f from:x", 1003});
+        Search("", {"fav:f from:x", 1003}, 1);
         Search("", {"fav:f", 1003});
         EXPECT_EQ(Join(HandOver()), Hands("(\"x\",target=from),subfolder=0,hilight=1", kAccount, kAllFolders));
         EXPECT_EQ(Setting("Config", "radio"), "3");

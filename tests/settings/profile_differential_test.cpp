@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -178,6 +179,38 @@ std::string ValuesAtHand(const SettingsFile& settings, const std::vector<Profile
     return values;
 }
 
+// Where a settings file's list of a section's keys (the favourites, say)
+// differs from the platform's reader: each key listed reads as listed, each
+// key of the reader's own list with a value is listed (ASCII names, in
+// either case), and none twice.
+std::string ListingDifferences(const SettingsFile& settings, const std::string& path, const char* section) {
+    std::string differences;
+    const std::vector<std::pair<std::string, std::string>> listed = settings.ValuesOf(section);
+    const auto read = [&](const std::string& key) {
+        char value[256] = {};
+        GetPrivateProfileStringA(section, key.c_str(), "", value, sizeof value, path.c_str());
+        return std::string(value);
+    };
+    const auto isListed = [&](const std::string& key) {
+        return std::count_if(listed.begin(), listed.end(),
+                             [&](const auto& entry) { return _stricmp(entry.first.c_str(), key.c_str()) == 0; });
+    };
+    for (const auto& [key, value] : listed) {
+        if (read(key) != value || value.empty())
+            differences += "listed " + key + "=" + value + ", read as " + read(key) + "\n";
+        if (isListed(key) > 1)
+            differences += "listed twice: " + key + "\n";
+    }
+    std::vector<char> keys(1 << 16);
+    GetPrivateProfileStringA(section, nullptr, "", keys.data(), static_cast<DWORD>(keys.size()), path.c_str());
+    for (const char* key = keys.data(); *key; key += std::strlen(key) + 1) {
+        const bool ascii = std::all_of(key, key + std::strlen(key), [](char c) { return c > 0 && c < 0x7F; });
+        if (ascii && !read(key).empty() && !isListed(key))
+            differences += std::string("not listed: ") + key + "\n";
+    }
+    return differences;
+}
+
 std::string Escaped(const std::string& bytes) {
     std::string shown;
     for (const char byte : bytes) {
@@ -249,14 +282,18 @@ TEST(ProfileDifferentialTest, ASaveReadsAsThePlatformsOwnWriterLeavesIt) {
         const std::string values = ValuesOf(ours, wanted);
         const std::string fromSave = ValuesAtHand(saver, wanted);
         const std::string fromRead = ValuesAtHand(reader, wanted);
-        if (!saved || seenOurs != seenTheirs || fromSave != values || fromRead != values) {
+        std::string listing;
+        for (const char* section : {"Config", "S", "\x83\x5d"})
+            listing += ListingDifferences(reader, ours, section);
+        if (!saved || seenOurs != seenTheirs || fromSave != values || fromRead != values || !listing.empty()) {
             ++failures;
             ADD_FAILURE() << "case " << i << " of seed " << seed << ", file \"" << Escaped(before) << "\"\n"
                           << "changes:\n" << Described(changes) << "the save: " << (saved ? "made" : "failed")
                           << "\nthe save leaves:\n" << Escaped(ReadWholeFile(ours).value_or("(no file)"))
                           << "\n\nours read as:\n" << seenOurs << "\ntheirs read as:\n" << seenTheirs
                           << "\nthe reader's values:\n" << Escaped(values) << "\nat hand after the save:\n"
-                          << Escaped(fromSave) << "\nat hand, read:\n" << Escaped(fromRead);
+                          << Escaped(fromSave) << "\nat hand, read:\n" << Escaped(fromRead)
+                          << "\nthe sections as listed:\n" << Escaped(listing);
         }
         DeleteFileA(ours.c_str());
         DeleteFileA(theirs.c_str());
