@@ -340,3 +340,49 @@ TEST_F(SettingsFileTest, TwoProcessesSavingAtOnceLoseNoFavourite) {
 }
 
 } // namespace
+
+namespace {
+
+// A change that asks first tells what its key held, and leaves another
+// value in place; in a file, with the reader's reading of names and values,
+// and in memory alike.
+TEST_F(SettingsFileTest, AChangeThatAsksFirstKeepsAnotherValue) {
+    struct Case {
+        const char* name;
+        std::string file;
+        std::optional<std::string> value; // none: delete
+        std::optional<std::string> previous;
+        bool kept;
+        std::string readAfter;
+    };
+    const Case cases[] = {
+        {"absent", "[Favorite]\r\nother=x\r\n", "from:a", std::nullopt, false, "from:a"},
+        {"the same, quoted in the file", "[Favorite]\r\nK = \"from:a\"\r\n", "from:a", "from:a", false, "from:a"},
+        {"another, in another case", "[FAVORITE]\r\nK=from:b\r\n", "from:a", "from:b", true, "from:b"},
+        {"empty", "[Favorite]\r\nk=\r\n", "from:a", "", false, "from:a"},
+        {"a line without a value first", "[Favorite]\r\nk\r\nk=from:b\r\n", "from:a", "", false, "from:a"},
+        {"deleted", "[Favorite]\r\nk=from:b\r\n", std::nullopt, "from:b", false, ""},
+        {"nothing to delete", "[Favorite]\r\nother=x\r\n", std::nullopt, std::nullopt, false, ""},
+        {"UTF-8", "\xEF\xBB\xBF[Favorite]\r\nk=\xE8\xA1\xA8\r\n", "from:a", "\x95\x5c", true, "\x95\x5c"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool inMemory : {false, true}) {
+            WriteWholeFile(path_, c.file);
+            SettingsFile settings(inMemory ? nullptr : path_.c_str());
+            if (inMemory && c.previous && c.previous->empty())
+                continue; // in memory, no key holds an empty value
+            if (inMemory && c.previous) { // in memory: what the file would hold, made by a save
+                ASSERT_TRUE(settings.Save({{"Favorite", "k", *c.previous}}));
+            }
+            const SaveResult saved = settings.Save({{"Config", "radio", std::string("2")}, {"Favorite", "k", c.value}}, 1);
+            ASSERT_TRUE(saved);
+            EXPECT_EQ(saved.previous, c.previous) << inMemory;
+            EXPECT_EQ(saved.keptPrevious, c.kept) << inMemory;
+            EXPECT_EQ(settings.ReadValue("Favorite", "k"), c.readAfter) << inMemory;
+            EXPECT_EQ(settings.ReadValue("Config", "radio"), "2") << inMemory;
+        }
+    }
+}
+
+} // namespace
