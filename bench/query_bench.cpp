@@ -113,7 +113,7 @@ void SuggestionsForKeystroke(benchmark::State& state, const char* typed) {
         for (int i = 0; i < 100000; ++i)
             entries.push_back({(i % 2 ? "\x82\xa8\x8b\x43\x82\xc9\x93\xfc\x82\xe8" : "favourite") + std::to_string(i),
                                "from:person" + std::to_string(i) + " subject:\"weekly\""});
-        return MakeFavoriteSuggestions(std::move(entries));
+        return MakeFavoriteSuggestions(entries);
     }();
     const std::string text = typed;
     std::size_t rows = 0;

@@ -280,11 +280,14 @@ int main() {
         const HMODULE plugin = LoadLibraryA((ProgramFolder() + "\\VelmoroMailSearch.dll").c_str());
         const auto search = reinterpret_cast<SearchFunction>(reinterpret_cast<void (*)()>(GetProcAddress(plugin, "search")));
         std::vector<double> best(typed.size(), 1e9);
+        double firstOfProcess = 0;
         g_typed = typed;
         for (int round = 0; round < 9; ++round) {
             Run([&] { search(""); }, "");
             for (std::size_t i = 0; i < typed.size(); ++i)
                 best[i] = std::min(best[i], g_keystroke.size() == typed.size() ? g_keystroke[i] : 1e9);
+            if (round == 0 && g_keystroke.size() == typed.size())
+                firstOfProcess = g_keystroke[1];
         }
         g_typed.clear();
         std::printf("%10d", favourites);
@@ -292,6 +295,7 @@ int main() {
             std::printf(" %18.2f", ms);
         std::printf("\n");
         FreeLibrary(plugin);
+        std::printf("%10s %18s %18.2f  (the first \"fav:\" of the process: the file read)\n", "", "", firstOfProcess);
         if (favourites == 100000)
             std::printf("\ntarget: the first \"fav:\" of a run at 100,000 favourites under 50 ms: %s\n",
                         best[1] < 50 ? "met" : "MISSED");

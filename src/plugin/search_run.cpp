@@ -46,14 +46,16 @@ void TakeStateSavedElsewhere() {
 }
 
 // The favourites the suggestion list offers, read from the file when "fav:"
-// is first typed in the run.
-std::vector<FavoriteEntry> StoredFavorites() {
-    std::vector<FavoriteEntry> entries;
+// is first typed in the run (or as listed before, while the file is as this
+// process left it).
+PackedFavorites StoredFavorites() {
+    PackedFavorites packed;
     if (g_session.settings) {
-        for (auto& [name, query] : Favorites(*g_session.settings))
-            entries.push_back({std::move(name), std::move(query)});
+        const KeyValueList& listed = Favorites(*g_session.settings);
+        packed.text = listed.text;
+        packed.starts = listed.starts;
     }
-    return entries;
+    return packed;
 }
 
 SearchDialogChoice AskUser(HWND mainWindow, Separators separators) {

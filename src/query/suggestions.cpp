@@ -39,15 +39,21 @@ constexpr Command kCommands[] = {
 };
 
 // ASCII letters in lower case; the second byte of a double-byte character
-// stays as it is, whatever it looks like.
-std::string Folded(std::string_view text) {
-    std::string folded(text);
-    for (std::size_t at = 0; at < folded.size();) {
+// stays as it is, whatever it looks like. Appended to `folded`.
+void AppendFolded(std::string& folded, std::string_view text) {
+    const std::size_t from = folded.size();
+    folded += text;
+    for (std::size_t at = from; at < folded.size();) {
         const std::size_t length = ShiftJisCharLength(folded.data(), at, folded.size());
         if (length == 1 && folded[at] >= 'A' && folded[at] <= 'Z')
             folded[at] = static_cast<char>(folded[at] - 'A' + 'a');
         at += length;
     }
+}
+
+std::string Folded(std::string_view text) {
+    std::string folded;
+    AppendFolded(folded, text);
     return folded;
 }
 
@@ -117,16 +123,35 @@ TermAtCaret FindTermAtCaret(const std::string& text, std::size_t caret, Separato
 
 } // namespace
 
-FavoriteSuggestions MakeFavoriteSuggestions(std::vector<FavoriteEntry> entries) {
+void PackedFavorites::Add(std::string_view name, std::string_view query) {
+    text += name;
+    starts.push_back(text.size());
+    text += query;
+    starts.push_back(text.size());
+}
+
+FavoriteSuggestions MakeFavoriteSuggestions(PackedFavorites stored) {
     FavoriteSuggestions favorites;
-    favorites.foldedStarts.reserve(entries.size() + 1);
-    for (const FavoriteEntry& entry : entries) {
+    const std::size_t count = stored.Count();
+    favorites.foldedStarts.reserve(count + 1);
+    std::size_t nameBytes = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        nameBytes += stored.Name(i).size();
+    favorites.foldedNames.reserve(nameBytes);
+    for (std::size_t i = 0; i < count; ++i) {
         favorites.foldedStarts.push_back(favorites.foldedNames.size());
-        favorites.foldedNames += Folded(entry.name);
+        AppendFolded(favorites.foldedNames, stored.Name(i));
     }
     favorites.foldedStarts.push_back(favorites.foldedNames.size());
-    favorites.entries = std::move(entries);
+    favorites.stored = std::move(stored);
     return favorites;
+}
+
+FavoriteSuggestions MakeFavoriteSuggestions(const std::vector<FavoriteEntry>& entries) {
+    PackedFavorites packed;
+    for (const FavoriteEntry& entry : entries)
+        packed.Add(entry.name, entry.query);
+    return MakeFavoriteSuggestions(std::move(packed));
 }
 
 bool AsksForFavorites(const std::string& text, std::size_t caret, Separators separators) {
@@ -183,7 +208,7 @@ std::string SuggestionText(SuggestionRow row, const FavoriteSuggestions* favorit
     case SuggestionKind::Command:
         return std::string(kCommands[row.index].text);
     case SuggestionKind::Favorite:
-        return std::string(kFavoritePrefix) + (favorites ? favorites->entries[row.index].name : std::string());
+        return std::string(kFavoritePrefix) + std::string(favorites ? favorites->stored.Name(row.index) : "");
     }
     return std::string();
 }
@@ -197,7 +222,7 @@ std::string_view SuggestionDescription(SuggestionRow row, const FavoriteSuggesti
     case SuggestionKind::Command:
         return kCommands[row.index].description;
     case SuggestionKind::Favorite:
-        return favorites ? std::string_view(favorites->entries[row.index].query) : std::string_view();
+        return favorites ? favorites->stored.Query(row.index) : std::string_view();
     }
     return std::string_view();
 }

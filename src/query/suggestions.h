@@ -16,17 +16,36 @@ struct FavoriteEntry {
     std::string query;
 };
 
+// The favourites' names and queries one after another in one text, so that
+// thousands of them are held in a few blocks of memory: the i-th name runs
+// from starts[2i] to starts[2i + 1], its query on to starts[2i + 2].
+struct PackedFavorites {
+    std::string text;
+    std::vector<std::size_t> starts = {0};
+
+    void Add(std::string_view name, std::string_view query);
+    std::size_t Count() const { return (starts.size() - 1) / 2; }
+    std::string_view Name(std::size_t i) const { return Part(2 * i); }
+    std::string_view Query(std::size_t i) const { return Part(2 * i + 1); }
+
+private:
+    std::string_view Part(std::size_t i) const {
+        return std::string_view(text).substr(starts[i], starts[i + 1] - starts[i]);
+    }
+};
+
 // The favourites in the order "fav:" lists them, with their names folded
 // once for matching as the settings file's reader matches names (ASCII
 // letters in either case, double-byte characters as they are).
 struct FavoriteSuggestions {
-    std::vector<FavoriteEntry> entries;
+    PackedFavorites stored;
     // The folded names one after another, the i-th from foldedStarts[i] to
     // foldedStarts[i + 1]: a keystroke scans them all, so they lie together.
     std::string foldedNames;
     std::vector<std::size_t> foldedStarts;
 };
-FavoriteSuggestions MakeFavoriteSuggestions(std::vector<FavoriteEntry> entries);
+FavoriteSuggestions MakeFavoriteSuggestions(PackedFavorites stored);
+FavoriteSuggestions MakeFavoriteSuggestions(const std::vector<FavoriteEntry>& entries);
 
 enum class SuggestionKind {
     Target,   // index: the target's row in TargetTable

@@ -480,8 +480,12 @@ private:
     }
 
     void Apply(const ProfileChange& change, std::vector<SectionText*>& sections) {
+        // Where the key stands in the first section, looked up once.
+        std::optional<std::size_t> inFirst;
         if (&change == asking_) {
-            edit_.previous = ValueAsRead(sections, change.key);
+            inFirst = sections.empty() ? 0 : FindKey(*sections.front(), change.key);
+            edit_.previous = *inFirst ? std::optional<std::string>(ValueOfLine(sections.front()->lines[*inFirst]))
+                                      : std::nullopt;
             // Another value held already stays, for the user to decide.
             if (change.value && edit_.previous && !edit_.previous->empty() &&
                 *edit_.previous != ValueOfLine(change.key + Encoded("=", encoding_) + *change.value)) {
@@ -508,7 +512,7 @@ private:
         }
         SectionText& section = *sections.front();
         const std::string equals = Encoded("=", encoding_);
-        if (const std::size_t found = FindKey(section, change.key)) {
+        if (const std::size_t found = inFirst ? *inFirst : FindKey(section, change.key)) {
             const std::string_view line = section.lines[found];
             const LineShape shape = ShapeOf(line, encoding_);
             if (shape.hasValue && shape.value == *change.value)

@@ -87,8 +87,9 @@ std::optional<std::string> RecallFavorite(const SettingsFile& settings, const st
 // The names of the favourites stored, in the file's order.
 std::vector<std::string> FavoriteNames(const SettingsFile& settings);
 
-// The favourites stored, names and texts, in the file's order.
-std::vector<std::pair<std::string, std::string>> Favorites(const SettingsFile& settings);
+// The favourites stored, names and texts, in the file's order (see
+// SettingsFile::ListOf).
+const KeyValueList& Favorites(const SettingsFile& settings);
 
 // The change that stores a favourite, or deletes it (no text).
 ProfileChange FavoriteStored(const std::string& name, const std::optional<std::string>& text);

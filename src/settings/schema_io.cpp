@@ -70,8 +70,8 @@ std::vector<std::string> FavoriteNames(const SettingsFile& settings) {
     return settings.KeysWithValues(kFavoriteSection);
 }
 
-std::vector<std::pair<std::string, std::string>> Favorites(const SettingsFile& settings) {
-    return settings.ValuesOf(kFavoriteSection);
+const KeyValueList& Favorites(const SettingsFile& settings) {
+    return settings.ListOf(kFavoriteSection);
 }
 
 std::optional<std::string> RecallFavorite(const SettingsFile& settings, const std::string& name) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -89,14 +90,26 @@ SaveResult FailedNow() {
     return FailedWith(LastErrorOr(ERROR_GEN_FAILURE));
 }
 
+// In one call each way: no byte of the ANSI code page or of UTF-8 makes more
+// than one UTF-16 unit, and no unit more than two ANSI bytes.
 std::wstring Decoded(std::string_view text, UINT codePage) {
     if (text.empty())
         return std::wstring();
-    const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    std::wstring wide(text.size(), L'\0');
+    const int length =
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], static_cast<int>(wide.size()));
+    wide.resize(static_cast<std::size_t>(std::max(length, 0)));
     return wide;
+}
+
+std::string EncodedAnsi(const std::wstring& wide) {
+    if (wide.empty())
+        return std::string();
+    std::string ansi(2 * wide.size(), '\0');
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &ansi[0],
+                                           static_cast<int>(ansi.size()), nullptr, nullptr);
+    ansi.resize(static_cast<std::size_t>(std::max(length, 0)));
+    return ansi;
 }
 
 // A text of ours (ANSI) as it stands in a file of the encoding.
@@ -146,14 +159,7 @@ std::string AsAnsi(std::string_view text, ProfileEncoding encoding) {
         }
         break;
     }
-    if (wide.empty())
-        return std::string();
-    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                           nullptr);
-    std::string ansi(static_cast<std::size_t>(std::max(length, 0)), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &ansi[0], length, nullptr, nullptr);
-    return ansi;
+    return EncodedAnsi(wide);
 }
 
 // Keys named as they stand in a file of the encoding.
@@ -176,6 +182,17 @@ std::vector<std::string> ValuesAsRead(const std::vector<std::optional<std::strin
 }
 
 bool IsAscii(std::string_view text);
+
+// Whether a change is made to a section of that name (ASCII letters in
+// either case: the sections this process writes are named so).
+bool Touches(const std::vector<ProfileChange>& changes, const std::string& section) {
+    return std::any_of(changes.begin(), changes.end(), [&](const ProfileChange& change) {
+        return change.section.size() == section.size() &&
+               std::equal(change.section.begin(), change.section.end(), section.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+               });
+    });
+}
 
 // Texts found in a file of the encoding, as the reader gives them to an ANSI
 // caller, as AsAnsi gives each: ASCII as it stands, the rest in one
@@ -239,7 +256,7 @@ std::vector<std::size_t> FirstOfEachName(const std::vector<std::string_view>& na
     std::size_t slots = 16;
     while (slots < 2 * names.size())
         slots *= 2;
-    std::vector<std::size_t> table(slots, 0); // a name's place + 1; 0: free
+    std::vector<std::uint32_t> table(slots, 0); // a name's place + 1; 0: free
     std::vector<std::size_t> first;
     first.reserve(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -250,7 +267,7 @@ std::vector<std::size_t> FirstOfEachName(const std::vector<std::string_view>& na
         while (table[slot] && !same(names[table[slot] - 1], names[i]))
             slot = (slot + 1) & (slots - 1);
         if (!table[slot]) {
-            table[slot] = i + 1;
+            table[slot] = static_cast<std::uint32_t>(i + 1);
             first.push_back(i);
         }
     }
@@ -512,24 +529,42 @@ std::optional<std::string> SettingsFile::ReadValue(const char* section, const ch
 }
 
 std::vector<std::pair<std::string, std::string>> SettingsFile::ValuesOf(const char* section) const {
+    const KeyValueList& list = ListOf(section);
     std::vector<std::pair<std::string, std::string>> values;
+    values.reserve(list.Count());
+    for (std::size_t i = 0; i < list.Count(); ++i)
+        values.emplace_back(list.Key(i), list.Value(i));
+    return values;
+}
+
+const KeyValueList& SettingsFile::ListOf(const char* section) const {
     if (path_.empty()) {
+        listed_ = KeyValueList();
         const auto inSection = memory_.find(section);
         if (inSection != memory_.end()) {
             for (const auto& [key, stored] : inSection->second) {
-                if (std::string value = AsRead(stored); !value.empty())
-                    values.emplace_back(key, std::move(value));
+                if (const std::string value = AsRead(stored); !value.empty()) {
+                    listed_.text += key;
+                    listed_.starts.push_back(listed_.text.size());
+                    listed_.text += value;
+                    listed_.starts.push_back(listed_.text.size());
+                }
             }
         }
-        return values;
+        return listed_;
     }
+    const std::optional<FileStamp> now = StampOf(path_);
+    if (now && listedFrom_ && *now == *listedFrom_ && listedSection_ == section)
+        return listed_;
+    listedFrom_.reset();
+    listed_ = KeyValueList();
     // Read here, as a save reads the file: the platform's reader takes a
     // fifth of a second for a section of 100,000 favourites.
     CurrentFile current;
     if (const SaveResult opened = current.Open(path_); !opened) {
         if (opened.failure == SaveFailure::OutOfMemory)
             throw std::bad_alloc();
-        return values;
+        return listed_;
     }
     ++fileReads_;
     const ProfileEncoding encoding = DetectProfileEncoding(current.Text());
@@ -546,14 +581,24 @@ std::vector<std::pair<std::string, std::string>> SettingsFile::ValuesOf(const ch
     const std::vector<std::string_view> names(read.begin(), read.begin() + static_cast<std::ptrdiff_t>(lines.size()));
     // The reader reads a name's first line: a name that comes again is
     // another spelling of one before it, alike once read.
-    const std::vector<std::size_t> first = FirstOfEachName(names);
-    values.reserve(first.size());
-    for (const std::size_t i : first) {
-        const std::string_view value = read[lines.size() + i];
-        if (!names[i].empty() && !value.empty())
-            values.emplace_back(std::string(names[i]), std::string(value));
+    std::vector<std::size_t> kept = FirstOfEachName(names);
+    kept.erase(std::remove_if(kept.begin(), kept.end(),
+                              [&](std::size_t i) { return names[i].empty() || read[lines.size() + i].empty(); }),
+               kept.end());
+    std::size_t bytes = 0;
+    for (const std::size_t i : kept)
+        bytes += names[i].size() + read[lines.size() + i].size();
+    listed_.text.reserve(bytes);
+    listed_.starts.reserve(2 * kept.size() + 1);
+    for (const std::size_t i : kept) {
+        listed_.text += names[i];
+        listed_.starts.push_back(listed_.text.size());
+        listed_.text += read[lines.size() + i];
+        listed_.starts.push_back(listed_.text.size());
     }
-    return values;
+    listedSection_ = section;
+    listedFrom_ = current.Stamp();
+    return listed_;
 }
 
 std::vector<std::string> SettingsFile::KeysWithValues(const char* section) const {
@@ -743,6 +788,10 @@ SaveResult SettingsFile::SaveInTurn(const std::vector<ProfileChange>& changes, s
     // Still in the turn: no other save has come between.
     atHand_.swap(valuesAtHand);
     atHandFrom_ = StampOf(path_);
+    if (listedFrom_ && *listedFrom_ == current.Stamp() && !Touches(changes, listedSection_))
+        listedFrom_ = atHandFrom_; // this save left the listed section as it was
+    else
+        listedFrom_.reset();
     failsAt(SaveStep::Swapped);
     return done;
 }

@@ -77,6 +77,22 @@ struct FileStamp {
     }
 };
 
+// Keys and their values one after another in one text: the i-th key runs
+// from starts[2i] to starts[2i + 1], its value on to starts[2i + 2].
+struct KeyValueList {
+    std::string text;
+    std::vector<std::size_t> starts = {0};
+
+    std::size_t Count() const { return (starts.size() - 1) / 2; }
+    std::string_view Key(std::size_t i) const { return Part(2 * i); }
+    std::string_view Value(std::size_t i) const { return Part(2 * i + 1); }
+
+private:
+    std::string_view Part(std::size_t i) const {
+        return std::string_view(text).substr(starts[i], starts[i + 1] - starts[i]);
+    }
+};
+
 class SettingsFile {
 public:
     // The file at `path`, a full path. With no path (null or empty) the
@@ -97,6 +113,11 @@ public:
     std::vector<std::string> KeysWithValues(const char* section) const;
     // The same keys with their values as ReadValue gives them.
     std::vector<std::pair<std::string, std::string>> ValuesOf(const char* section) const;
+    // The same, one after another in one text (thousands of favourites in
+    // a few blocks of memory). Kept while the file is as this process last
+    // listed or saved it, so a later run lists them without reading; valid
+    // until the next call or save. Memory running out throws.
+    const KeyValueList& ListOf(const char* section) const;
 
     // The keys whose values are kept at hand, from now on; read at the next
     // Refresh.
@@ -148,5 +169,9 @@ private:
     std::vector<std::string> atHand_;
     std::optional<FileStamp> atHandFrom_; // the file the values at hand were taken from; none yet
     mutable std::size_t fileReads_ = 0;
+    // The section last listed, and the file it was listed from.
+    mutable std::string listedSection_;
+    mutable std::optional<FileStamp> listedFrom_;
+    mutable KeyValueList listed_;
     mutable std::size_t readerCalls_ = 0;
 };

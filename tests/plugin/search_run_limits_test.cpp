@@ -156,15 +156,21 @@ TEST_F(SearchRunLimitsTest, ARunReadsTheFileOnlyWhenItChanged) {
         std::size_t fileReads;
         bool readerAsked;
         QueryHistory history; // afterwards
+        std::size_t messages;
     };
+    const std::string theirs = "[History]\r\nhistory0=theirs\r\n[Config]\r\nradio=4\r\n[Favorite]\r\nw=from:x\r\n";
     const Case cases[] = {
-        {"dismissed", "", {"", 0, false, true}, 0, false, {"old"}},
-        {"confirmed", "", {"new", 1002}, 1, false, {"new", "old"}},
-        {"confirmed again", "", {"newer", 1002}, 1, false, {"newer", "new", "old"}},
-        {"dismissed after the save", "", {"", 0, false, true}, 0, false, {"newer", "new", "old"}},
-        {"another process saved", "[History]\r\nhistory0=theirs\r\n[Config]\r\nradio=4\r\n[Favorite]\r\nw=from:x\r\n",
-         {"", 0, false, true}, 1, false, {"theirs"}},
-        {"a favourite recalled", "", {"fav:w"}, 1, true, {"fav:w", "theirs"}},
+        {"dismissed", "", {"", 0, false, true}, 0, false, {"old"}, 0},
+        {"confirmed", "", {"new", 1002}, 1, false, {"new", "old"}, 0},
+        {"confirmed again", "", {"newer", 1002}, 1, false, {"newer", "new", "old"}, 0},
+        {"dismissed after the save", "", {"", 0, false, true}, 0, false, {"newer", "new", "old"}, 0},
+        {"another process saved", theirs, {"", 0, false, true}, 1, false, {"theirs"}, 0},
+        {"a favourite recalled", "", {"fav:w"}, 1, true, {"fav:w", "theirs"}, 0},
+        // The favourites are listed from the file once (besides the save),
+        // and again only once it has changed elsewhere.
+        {"the favourites listed", "", {"fav:"}, 2, false, {"fav:", "fav:w", "theirs"}, 1},
+        {"listed again", "", {"fav:"}, 1, false, {"fav:", "fav:w", "theirs"}, 1},
+        {"listed once another process saved", theirs, {"fav:"}, 3, false, {"fav:", "theirs"}, 1},
     };
     for (const Case& c : cases) {
         if (!c.changedElsewhere.empty())
@@ -172,7 +178,7 @@ TEST_F(SearchRunLimitsTest, ARunReadsTheFileOnlyWhenItChanged) {
         const std::size_t reads = g_session.settings->FileReads();
         const std::size_t asked = g_session.settings->ReaderCalls();
         bool handedOver = false;
-        Search(c.answer, &handedOver);
+        Search(c.answer, &handedOver, c.messages);
         EXPECT_EQ(g_session.settings->FileReads() - reads, c.fileReads) << c.name;
         EXPECT_EQ(g_session.settings->ReaderCalls() > asked, c.readerAsked) << c.name;
         EXPECT_EQ(g_session.history, c.history) << c.name;
