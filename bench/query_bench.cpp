@@ -2,6 +2,7 @@
 // side by side: the everyday queries, and one-line queries of several shapes
 // from 1 KiB to 1 MiB, to show how the cost grows with the length.
 #include "allocation_limit.h"
+#include "query/reading.h"
 #include "query/suggestions.h"
 #include "query/translate.h"
 #include "reference/literal_terms.h"
@@ -125,7 +126,27 @@ void SuggestionsForKeystroke(benchmark::State& state, const char* typed) {
     state.counters["rows"] = static_cast<double>(rows);
 }
 
+// The line under the field for one keystroke: the reading of the field's
+// text with the caret at its end, for texts of everyday terms up to 4 KiB,
+// with a misreading at the end, and a pasted 16 MiB (of which the line reads
+// only its start).
+void ReadingForKeystroke(benchmark::State& state) {
+    std::string text;
+    while (text.size() < static_cast<std::size_t>(state.range(0)))
+        text += "subject:\"a b\" from:tanaka \x8b\x63\x8e\x96\x98\x5e attach:* Subject:x ";
+    text.resize(static_cast<std::size_t>(state.range(0)));
+    std::size_t misreadings = 0;
+    for (auto _ : state) {
+        const QueryReading reading = ReadQuery(text, text.size(), Separators::Space, nullptr);
+        misreadings = reading.misreadings;
+        benchmark::DoNotOptimize(reading.line.data());
+    }
+    state.counters["misreadings"] = static_cast<double>(misreadings);
+}
+
 void Register() {
+    benchmark::RegisterBenchmark("Reading", ReadingForKeystroke)
+        ->Arg(64)->Arg(1 << 10)->Arg(4 << 10)->Arg(16 << 20)->Unit(benchmark::kMicrosecond);
     for (const char* typed : {"s", "fav:", "fav:f", "fav:favourite1", "fav:favourite12345"})
         benchmark::RegisterBenchmark((std::string("Suggest100k/") + typed).c_str(), SuggestionsForKeystroke, typed)
             ->Unit(benchmark::kMicrosecond);

@@ -1,8 +1,10 @@
 // The fast translation against the literal one, on arbitrary bytes and on
 // queries assembled from the language's own tokens, with and without the
 // full-width space as a separator: the expressions, and the words handed to
-// the encoder, must be the same. So must the two trims.
+// the encoder, must be the same. So must the two trims. And the line that
+// reads a query back lists the words the expression holds, in its order.
 #include "query/language.h"
+#include "query/reading.h"
 #include "query/translate.h"
 #include "reference/literal_terms.h"
 
@@ -77,5 +79,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (fastTrim != literalTrim)
         Differ("trims", query, fastTrim, literalTrim);
+
+    // The reading, of the query as the run translates it: trimmed.
+    if (query.size() <= kReadBytes && fastTrim.rfind("fav:", 0) != 0 && fastTrim.rfind("debug:", 0) != 0 &&
+        fastTrim != "help:" && !fastTrim.empty()) {
+        g_words.clear();
+        const std::string expression = TranslateQuery(fastTrim, scope, RecordWord, separators);
+        std::string read, encoded;
+        for (const ReadCondition& condition : ReadQuery(query, query.size(), separators, nullptr).conditions) {
+            if (condition.kind == TermKind::Word)
+                read += condition.value + "\n";
+        }
+        for (const std::string& word : g_words)
+            encoded += word + "\n";
+        if (read != encoded)
+            Differ("words read back", query, read, encoded);
+    }
     return 0;
 }

@@ -11,6 +11,9 @@
 #define IDC_SCOPE_ACCOUNT SCOPE_CURRENT_ACCOUNT
 #define IDC_SCOPE_ALL_ACCOUNTS SCOPE_ALL_ACCOUNTS
 #define IDC_INCLUDE_ALL 1005
+// The line under the query field that reads the query back, made as the
+// dialog opens (the template does not hold it).
+#define IDC_READING 1006
 
 // What the dialog ends with when closed by its close box or Alt+F4.
 #define IDD_SEARCH_CLOSED 16

@@ -3,11 +3,13 @@
 #include "dialog/dialog_ids.h"
 #include "dialog/placement.h"
 #include "dialog/suggestion_list.h"
+#include "query/reading.h"
 
 #include <commctrl.h>
 #include <imm.h>
 
 #include <algorithm>
+#include <climits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +25,9 @@ struct DialogContext {
     std::string textBeforeList;      // the field's text when the list dropped down
     SuggestionList suggestions{};
 };
+
+// Posted to the dialog to read the field again once a change is complete.
+constexpr UINT kUpdateReading = WM_APP + 2;
 
 DialogContext& ContextOf(HWND dialog) {
     return *reinterpret_cast<DialogContext*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -146,6 +151,95 @@ bool RemoveHighlightedEntry(HWND dialog, DialogContext& context) {
     return true;
 }
 
+// The line under the query field: the field's text read back as it will be
+// searched. Only the text's start is read (kReadBytes and a little more), so
+// a pasted text of megabytes costs no more than a line's worth.
+void UpdateReading(HWND dialog) {
+    const HWND line = GetDlgItem(dialog, IDC_READING);
+    if (!line)
+        return;
+    const HWND field = QueryEdit(dialog);
+    const DialogContext& context = ContextOf(dialog);
+    std::string text(kReadBytes + 2, '\0');
+    text.resize(static_cast<std::size_t>(std::max(GetWindowTextA(field, &text[0], static_cast<int>(text.size())), 0)));
+    const std::size_t caret = CaretByte(field, text);
+    const QueryReading reading = ReadQuery(text, caret == std::string::npos ? text.size() : caret,
+                                           context.state.separators, context.suggestions.favorites);
+    SetWindowTextA(line, reading.line.c_str());
+}
+
+// The field's text, and the caret, change with these.
+bool ChangesTextOrCaret(UINT message) {
+    switch (message) {
+    case WM_CHAR:
+    case WM_KEYDOWN:
+    case WM_LBUTTONUP:
+    case WM_SETTEXT:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_REPLACESEL:
+    case EM_SETSEL:
+    case WM_IME_COMPOSITION:
+    case WM_IME_ENDCOMPOSITION:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The reading line goes between the query field and the group box: the
+// dialog grows by it, and what stands below the field moves down as much.
+void AddReadingLine(HWND dialog) {
+    const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
+    RECT box, ok;
+    GetWindowRect(queryBox, &box);
+    GetWindowRect(GetDlgItem(dialog, IDOK), &ok);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&ok), 2);
+    RECT gap = {0, 0, 0, 2};
+    MapDialogRect(dialog, &gap);
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+    TEXTMETRICA metrics{};
+    if (const HDC dc = GetDC(dialog)) {
+        const HGDIOBJ before = SelectObject(dc, font);
+        GetTextMetricsA(dc, &metrics);
+        SelectObject(dc, before);
+        ReleaseDC(dialog, dc);
+    }
+    const long height = std::max<long>(metrics.tmHeight, 8);
+    const long top = box.bottom + gap.bottom;
+    // What stands below the field, from its first control down.
+    long below = LONG_MAX;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        if (place.top >= box.bottom)
+            below = std::min(below, place.top);
+    }
+    const long shift = below == LONG_MAX ? 0 : std::max<long>(0, top + height + gap.bottom - below);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        if (place.top >= box.bottom)
+            SetWindowPos(child, nullptr, place.left, place.top + shift, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    }
+    RECT frame;
+    GetWindowRect(dialog, &frame);
+    SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + shift,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    const HWND line = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS,
+                                      box.left, top, ok.right - box.left, height, dialog,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_READING)),
+                                      reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE)), nullptr);
+    if (line)
+        SendMessageA(line, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
 // The query field's procedure, put in front of its own for Delete on the
 // dropped list and for the suggestion list; nothing may unwind through the
 // system's code from here either: memory running out ends the dialog as the
@@ -163,6 +257,8 @@ LRESULT CALLBACK QueryEditProcedure(HWND edit, UINT message, WPARAM wParam, LPAR
             return 0;
         const LRESULT result = CallWindowProcA(context.editProcedure, edit, message, wParam, lParam);
         AfterFieldMessage(context.suggestions, context.state, message, wParam);
+        if (ChangesTextOrCaret(message))
+            UpdateReading(dialog);
         return result;
     } catch (...) {
         context.choice.ranOutOfMemory = true;
@@ -181,6 +277,7 @@ void SwitchInputMethodOff(HWND dialog) {
 
 void OnInitDialog(HWND dialog, DialogContext& context) {
     const SearchDialogState& state = context.state;
+    AddReadingLine(dialog);
     PlaceOnOwnersScreen(dialog, GetWindow(dialog, GW_OWNER));
     const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
     SendMessageA(queryBox, CB_LIMITTEXT, 0, 0);
@@ -207,6 +304,7 @@ void OnInitDialog(HWND dialog, DialogContext& context) {
     }
     if (state.closeInputMethod)
         SwitchInputMethodOff(dialog);
+    UpdateReading(dialog);
 }
 
 void OnOk(HWND dialog, const SearchDialogState& state, SearchDialogChoice& choice) {
@@ -249,6 +347,10 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
                                 (HIWORD(wParam) == CBN_EDITCHANGE &&
                                  SendMessageA(GetDlgItem(dialog, IDC_QUERY), CB_GETDROPPEDSTATE, 0, 0))))
             ContextOf(dialog).textBeforeList = WindowText(QueryEdit(dialog));
+        // A history entry picked is in the field once the box is done.
+        if (id == IDC_QUERY && (HIWORD(wParam) == CBN_SELCHANGE || HIWORD(wParam) == CBN_EDITCHANGE ||
+                                HIWORD(wParam) == CBN_CLOSEUP))
+            PostMessageA(dialog, kUpdateReading, 0, 0);
         if (id == IDOK) {
             OnOk(dialog, ContextOf(dialog).state, ContextOf(dialog).choice);
             return TRUE;
@@ -284,6 +386,10 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
         return GetWindowLongPtrA(dialog, DWLP_USER) &&
                DrawSuggestion(ContextOf(dialog).suggestions, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case kUpdateReading:
+        if (GetWindowLongPtrA(dialog, DWLP_USER))
+            UpdateReading(dialog);
+        return TRUE;
     case kSuggestionsOutOfMemory:
         ContextOf(dialog).choice.ranOutOfMemory = true;
         EndDialog(dialog, IDCANCEL);

@@ -1,6 +1,7 @@
 #include "dialog/suggestion_list.h"
 
 #include "dialog/search_dialog.h"
+#include "query/shift_jis.h"
 
 #include <algorithm>
 #include <string>
@@ -17,25 +18,27 @@ bool Shown(const SuggestionList& list) {
     return list.window && IsWindowVisible(list.window);
 }
 
-// The caret as a byte offset into the field's ANSI text, and back: a field
-// that keeps its text in UTF-16 counts characters.
-std::size_t CaretByte(HWND field) {
+} // namespace
+
+// An ANSI field counts its caret in bytes on Windows, in characters under
+// Wine (as a field that keeps UTF-16 does): its line's length against its
+// text's bytes tells which.
+bool CountsCharacters(HWND field) {
+    return IsWindowUnicode(field) || SendMessageA(field, EM_LINELENGTH, 0, 0) != GetWindowTextLengthA(field);
+}
+
+std::size_t CaretByte(HWND field, const std::string& text) {
     DWORD start = 0, end = 0;
     SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     if (start != end)
         return std::string::npos; // a selection: nothing is being typed at a caret
-    if (!IsWindowUnicode(field) || end == 0)
-        return end;
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
-    const int length = GetWindowTextW(field, &text[0], static_cast<int>(text.size()));
-    const int chars = std::min(static_cast<int>(end), length);
-    return static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), chars, nullptr, 0, nullptr, nullptr));
+    return CountsCharacters(field) ? ShiftJisByteOffset(text, end) : std::min<std::size_t>(end, text.size());
 }
 
+namespace {
+
 void PutCaret(HWND field, const std::string& text, std::size_t byte) {
-    const int at = IsWindowUnicode(field)
-                       ? MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(byte), nullptr, 0)
-                       : static_cast<int>(byte);
+    const std::size_t at = CountsCharacters(field) ? ShiftJisCharacterCount(text, byte) : byte;
     SendMessageA(field, EM_SETSEL, static_cast<WPARAM>(at), static_cast<LPARAM>(at));
 }
 
@@ -45,7 +48,7 @@ void TakeRow(SuggestionList& list, LRESULT index) {
     if (index < 0 || static_cast<std::size_t>(index) >= list.shown.rows.size())
         return;
     const std::string text = WindowText(list.field);
-    const std::size_t caret = std::min(CaretByte(list.field), text.size());
+    const std::size_t caret = std::min(CaretByte(list.field, text), text.size());
     const std::size_t start = std::min(list.shown.fragmentStart, caret);
     const std::string row = SuggestionText(list.shown.rows[static_cast<std::size_t>(index)], list.favorites);
     const std::string taken = text.substr(0, start) + row + text.substr(caret);
@@ -173,12 +176,16 @@ void MoveHighlight(HWND window, bool down) {
 } // namespace
 
 void UpdateSuggestions(SuggestionList& list, const SearchDialogState& state) {
-    const std::size_t caret = CaretByte(list.field);
-    if (!state.suggest || list.composing || caret == std::string::npos) {
+    if (!state.suggest || list.composing) {
         CloseSuggestions(list);
         return;
     }
     const std::string text = WindowText(list.field);
+    const std::size_t caret = CaretByte(list.field, text);
+    if (caret == std::string::npos) {
+        CloseSuggestions(list);
+        return;
+    }
     if (!list.favoritesAsked && state.favorites && AsksForFavorites(text, caret, state.separators)) {
         list.favoritesAsked = true;
         list.favorites = state.favorites();

@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <string>
+
 struct SearchDialogState;
 
 // Sent to the dialog when memory runs out in the list's own procedure: the
@@ -25,6 +28,10 @@ struct SuggestionList {
     bool keyTaken = false;  // the character of a key the list took is dropped
     int tabStop = 0;        // where the descriptions start, in pixels
 };
+
+// The caret of the field holding `text` (its ANSI text, whole or from its
+// start), in bytes whichever unit the field counts in; npos for a selection.
+std::size_t CaretByte(HWND field, const std::string& text);
 
 // Works out the rows for the field's text and caret, and shows, moves or
 // closes the list. Memory running out throws.

@@ -13,17 +13,6 @@
 
 namespace {
 
-const std::string kDeleteFavorite = "\"\"";
-
-// "help:" and "debug:", of a typed query or a recalled favourite.
-QueryRequest ReadOtherCommands(std::string query) {
-    if (query == kHelpQuery)
-        return {QueryRequest::OpenHelp, {}, {}};
-    if (StartsWith(query, kDebugPrefix))
-        return {QueryRequest::RawExpression, query.substr(kDebugPrefix.size()), {}};
-    return {QueryRequest::Search, std::move(query), {}};
-}
-
 std::vector<std::string> StoredNames(const SearchSession& session) {
     return session.settings ? FavoriteNames(*session.settings) : std::vector<std::string>();
 }
@@ -33,20 +22,6 @@ std::string SettingsPath(const SearchSession& session) {
 }
 
 } // namespace
-
-QueryRequest ReadQueryRequest(const std::string& query, Separators separators) {
-    if (!StartsWith(query, kFavoritePrefix))
-        return ReadOtherCommands(query);
-    const SeparatorAt separator = FindSeparator(query, separators);
-    const std::string::size_type nameStart = kFavoritePrefix.size();
-    if (separator.at == std::string::npos)
-        return {QueryRequest::RecallFavorite, query.substr(nameStart), {}};
-    if (separator.at == nameStart)
-        return ReadOtherCommands(query);
-    const std::string text = query.substr(separator.at + separator.length);
-    return {QueryRequest::StoreFavorite, query.substr(nameStart, separator.at - nameStart),
-            text == kDeleteFavorite ? std::nullopt : std::optional<std::string>(text)};
-}
 
 bool RefuseFavorite(SearchSession& session, const QueryRequest& request) {
     if (!CanStoreKeyName(request.text))

@@ -1,7 +1,8 @@
-// The queries the plug-in answers itself: "fav:" (favourites), "help:" (the
-// help file) and "debug:" (a raw expression).
+// What the queries the plug-in answers itself do: "fav:" (favourites),
+// "help:" (the help file) and "debug:" (a raw expression).
 #pragma once
 
+#include "query/commands.h"
 #include "query/language.h"
 #include "settings/profile_text.h"
 
@@ -10,27 +11,6 @@
 
 struct SaveResult;
 struct SearchSession;
-
-// What a confirmed query asks for.
-struct QueryRequest {
-    enum Kind {
-        Search,         // translate `text` and search
-        RawExpression,  // search with `text` as the expression, untranslated
-        OpenHelp,       // open the help file
-        RecallFavorite, // search the favourite named `text`
-        StoreFavorite,  // store `value` under the name `text`; no value deletes it
-        Done,           // nothing more
-    } kind;
-    std::string text;
-    std::optional<std::string> value;
-};
-
-// What the trimmed query asks for, by its text: "fav:name" recalls the
-// favourite, "fav:name text" stores it and "fav:name """ deletes it (the name
-// ends at the first separator; with the separator right after the colon it
-// is an ordinary query), "help:" alone opens the help, "debug:expression"
-// passes the expression on. Anything else is searched.
-QueryRequest ReadQueryRequest(const std::string& query, Separators separators);
 
 // For a favourite to store: whether it is refused, which says why (a name
 // the file cannot hold as a key, a text too long to come back whole).

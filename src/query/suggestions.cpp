@@ -2,6 +2,8 @@
 // says in its comment what it reads.
 #include "query/suggestions.h"
 
+#include "query/descriptions.h"
+#include "query/reading.h"
 #include "query/shift_jis.h"
 
 #include <algorithm>
@@ -9,24 +11,7 @@
 
 namespace {
 
-// What each target searches, as the help's table says it, row for row.
-constexpr std::string_view kTargetDescriptions[] = {
-    "\x8c\x8f\x96\xbc\x81" "E\x8d\xb7\x8fo\x90l\x81" "E\x88\xb6\x90\xe6\x81" "E\x96{\x95\xb6 (\x8a\xf9\x92\xe8)", // 件名・差出人・宛先・本文 (既定)
-    "\x8c\x8f\x96\xbc", // 件名
-    "\x8d\xb7\x8fo\x90l\x82\xc6\x88\xb6\x90\xe6", // 差出人と宛先
-    "\x8d\xb7\x8fo\x90l", // 差出人
-    "\x88\xb6\x90\xe6", // 宛先
-    "\x96{\x95\xb6", // 本文
-    "\x83w\x83" "b\x83_\x91S\x91\xcc", // ヘッダ全体
-    "\x8c\x8f\x96\xbc\x81" "E\x8d\xb7\x8fo\x90l\x81" "E\x88\xb6\x90\xe6", // 件名・差出人・宛先
-    "\x83\x81\x81[\x83\x8b\x91S\x91\xcc", // メール全体
-    "\x83\x81\x83\x82", // メモ
-    "\x93Y\x95t\x83t\x83@\x83" "C\x83\x8b", // 添付ファイル
-    "\x83t\x83\x89\x83O", // フラグ
-};
-static_assert(std::size(kTargetDescriptions) == static_cast<std::size_t>(kTargetCount));
-
-constexpr std::string_view kAttachAllDescription = "\x93Y\x95t\x83t\x83@\x83" "C\x83\x8b\x82\xcc\x82\xa0\x82\xe9\x83\x81\x81[\x83\x8b"; // 添付ファイルのあるメール
+constexpr std::string_view kUnspacedDescription = "\x8b\xf3\x94\x92\x82\xf0\x8e\xe6\x82\xe8\x8f\x9c\x82\xad"; // 空白を取り除く
 
 struct Command {
     std::string_view text;
@@ -164,8 +149,20 @@ Suggestions Suggest(const std::string& text, std::size_t caret, Separators separ
                     const FavoriteSuggestions* favorites) {
     Suggestions suggestions;
     const TermAtCaret term = FindTermAtCaret(text, caret, separators);
-    if (!term.found)
+    if (!term.found) {
+        // A space typed right after a target's colon: offered taken out.
+        if (caret >= 2 && caret <= text.size() && text[caret - 1] == kSpace) {
+            const TermAtCaret before = FindTermAtCaret(text, caret - 1, separators);
+            const std::string_view typed(text.data() + before.start, caret - 1 - before.start);
+            for (int row = 0; before.found && row < kTargetCount; ++row) {
+                if (typed == TargetTable[row].prefix) {
+                    suggestions.fragmentStart = before.start;
+                    suggestions.rows.push_back({SuggestionKind::Unspaced, static_cast<std::size_t>(row)});
+                }
+            }
+        }
         return suggestions;
+    }
     suggestions.fragmentStart = term.start;
     const std::string_view fragment(text.data() + term.start, caret - term.start);
     if (term.first && fragment.substr(0, kFavoritePrefix.size()) == kFavoritePrefix) {
@@ -185,6 +182,12 @@ Suggestions Suggest(const std::string& text, std::size_t caret, Separators separ
     if (!term.first && text.compare(text.find_first_not_of(kSpace), kDebugPrefix.size(), kDebugPrefix) == 0)
         return suggestions;
     const std::string folded = Folded(fragment);
+    // A prefix mistyped (another case, full-width, one slip): offered as
+    // the language spells it, in its place.
+    if (const MistypedPrefix mistyped = FindMistypedPrefix(fragment);
+        mistyped.row >= 0 && mistyped.length == fragment.size() &&
+        !Completes(folded, fragment, TargetTable[mistyped.row].prefix))
+        suggestions.rows.push_back({SuggestionKind::Target, static_cast<std::size_t>(mistyped.row)});
     for (int row = 0; row < kTargetCount; ++row) {
         if (Completes(folded, fragment, TargetTable[row].prefix))
             suggestions.rows.push_back({SuggestionKind::Target, static_cast<std::size_t>(row)});
@@ -209,6 +212,8 @@ std::string SuggestionText(SuggestionRow row, const FavoriteSuggestions* favorit
         return std::string(kCommands[row.index].text);
     case SuggestionKind::Favorite:
         return std::string(kFavoritePrefix) + std::string(favorites ? favorites->stored.Name(row.index) : "");
+    case SuggestionKind::Unspaced:
+        return std::string(TargetTable[row.index].prefix);
     }
     return std::string();
 }
@@ -223,6 +228,8 @@ std::string_view SuggestionDescription(SuggestionRow row, const FavoriteSuggesti
         return kCommands[row.index].description;
     case SuggestionKind::Favorite:
         return favorites ? favorites->stored.Query(row.index) : std::string_view();
+    case SuggestionKind::Unspaced:
+        return kUnspacedDescription;
     }
     return std::string_view();
 }

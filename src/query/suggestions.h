@@ -52,6 +52,7 @@ enum class SuggestionKind {
     AttachAll, // the attach shorthand
     Command,  // index: fav:, help:, debug:
     Favorite, // index: the favourite's place
+    Unspaced, // index: the target's row; its prefix without the space typed after it
 };
 
 struct SuggestionRow {

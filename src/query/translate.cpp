@@ -40,10 +40,8 @@
 // is allocated once, at its final length, after the nodes are gone
 // (expression.cpp).
 
-namespace {
-
 // Takes every term off the query, in order; words are encoded as they come.
-TermRecords TakeTerms(const std::string& query, WordEncoder encodeWord, Separators separators) {
+TermRecords TakeQueryTerms(const std::string& query, WordEncoder encodeWord, Separators separators) {
     TermFinder finder;
     StartFinding(finder, query, separators);
     TermRecords records(query.size() + 16);
@@ -78,12 +76,10 @@ TermRecords TakeTerms(const std::string& query, WordEncoder encodeWord, Separato
     return records;
 }
 
-} // namespace
-
 // The terms are taken first, into records about the size of the query; the
 // linked query is gone before the expression, whose length is then known,
 // is allocated once. So a translation never holds much more than the query
 // costs while it is cut up, or the expression and the records afterwards.
 std::string TranslateQuery(const std::string& query, int scope, WordEncoder encodeWord, Separators separators) {
-    return WriteExpression(TakeTerms(query, encodeWord, separators), scope);
+    return WriteExpression(TakeQueryTerms(query, encodeWord, separators), scope);
 }

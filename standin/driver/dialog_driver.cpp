@@ -141,6 +141,11 @@ bool IsEnabled(HWND dialog, int id) {
     return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
+void PutText(HWND dialog, const std::string& text) {
+    SendMessageA(QueryEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(QueryEdit(dialog), EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
+}
+
 void TypeKeys(HWND dialog, const std::string& text) {
     for (const char byte : text)
         PostMessageA(QueryEdit(dialog), WM_CHAR, static_cast<unsigned char>(byte), 1);
@@ -201,6 +206,16 @@ std::vector<std::string> SuggestionRows(HWND dialog) {
 
 std::vector<std::string> ListItems(HWND dialog) {
     return ItemTexts(GetDlgItem(dialog, 1000), CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
+}
+
+HWND ReadingLineOf(HWND dialog) {
+    return GetDlgItem(dialog, 1006);
+}
+
+std::string ReadingLine(HWND dialog) {
+    char text[8192] = {};
+    GetWindowTextA(ReadingLineOf(dialog), text, sizeof text);
+    return text;
 }
 
 bool IsMessageBox(HWND dialog) {

@@ -52,12 +52,19 @@ std::vector<std::string> ListItems(HWND dialog);
 // Characters typed into the query field, a WM_CHAR each, as the keyboard
 // sends them.
 void TypeKeys(HWND dialog, const std::string& text);
+// A text put into the field whole, the caret after it, as an input method
+// hands over what was composed (Japanese is never typed a byte at a time).
+void PutText(HWND dialog, const std::string& text);
 // The suggestion list the dialog shows under its query field: a visible
 // "ListBox" popup it owns; null when none is shown.
 HWND SuggestionListOf(HWND dialog);
 // Its rows, each up to its tab (what taking it puts in the field); none when
 // no list is shown.
 std::vector<std::string> SuggestionRows(HWND dialog);
+
+// The line under the query field that reads the query back.
+HWND ReadingLineOf(HWND dialog);
+std::string ReadingLine(HWND dialog);
 
 // A message box is a dialog too, without the query box.
 bool IsMessageBox(HWND dialog);

@@ -260,6 +260,63 @@ TEST_F(SearchDialogTest, OkHandsBackTheScopeTheCheckBoxAndTheQueryAsTyped) {
     }
 }
 
+// The line under the field reads the query back as it opens, as the user
+// types (Japanese text before the caret, which an ANSI field counts in
+// characters under Wine) and as an entry of the history is picked. It stands
+// between the field and the group box, with classic and version 6 controls:
+// the dialog grows by it and stays on the screen.
+TEST_F(SearchDialogTest, TheReadingLineFollowsTheField) {
+    const std::string endsInFrom = "\x81ufrom:\x81v"; // 「from:」
+    const std::string misread = "\x81\xa6";           // ※
+    for (const bool version6 : {false, true}) {
+        SCOPED_TRACE(version6 ? "version 6" : "classic");
+        const std::unique_ptr<CommonControls6> controls = version6 ? std::make_unique<CommonControls6>() : nullptr;
+        Opening opening;
+        opening.history = {"from:bob"};
+        opening.initialText = "subject:\"a b\"";
+        Texts lines;
+        RECT box{}, line{}, group{}, scopes{}, frame{}, desktop{};
+        char kind[32] = {};
+        Run(opening, [&](HWND dialog) {
+            lines.push_back(ReadingLine(dialog));
+            GetWindowRect(GetDlgItem(dialog, 1000), &box);
+            GetWindowRect(ReadingLineOf(dialog), &line);
+            GetWindowRect(GetDlgItem(dialog, -1), &group);
+            GetWindowRect(GetDlgItem(dialog, 1001), &scopes);
+            GetWindowRect(dialog, &frame);
+            GetWindowRect(GetDesktopWindow(), &desktop);
+            GetClassNameA(ReadingLineOf(dialog), kind, sizeof kind);
+            WaitForQueryFocus(dialog);
+            PutText(dialog, "x \x93\x63\x92\x86 "); // x 田中, as the input method puts it in
+            TypeKeys(dialog, "from:");
+            EXPECT_TRUE(WaitUntil([&] { return QueryText(dialog) == "x \x93\x63\x92\x86 from:"; }));
+            lines.push_back(ReadingLine(dialog));
+            TypeKeys(dialog, " ");
+            EXPECT_TRUE(WaitUntil([&] { return ReadingLine(dialog).compare(0, 2, misread) == 0; }));
+            lines.push_back(ReadingLine(dialog));
+            PressKey(dialog, VK_DOWN);
+            EXPECT_TRUE(WaitUntil([&] { return QueryText(dialog) == "from:bob" && ReadingLine(dialog) != lines.back(); }));
+            lines.push_back(ReadingLine(dialog));
+            PressKey(dialog, VK_ESCAPE);
+        });
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(lines[0], "\x8c\x9f\x8d\xf5: \x8c\x8f\x96\xbc\x81ua b\x81v"); // 検索: 件名「a b」
+        // The value about to be typed: nothing flagged yet.
+        EXPECT_NE(lines[1].compare(0, 2, misread), 0) << lines[1];
+        EXPECT_EQ(lines[1].substr(lines[1].size() - endsInFrom.size()), endsInFrom) << lines[1];
+        EXPECT_EQ(lines[2].compare(0, 2, misread), 0) << lines[2];
+        EXPECT_EQ(lines[3], "\x8c\x9f\x8d\xf5: \x8d\xb7\x8fo\x90l\x81ubob\x81v"); // 検索: 差出人「bob」
+        EXPECT_STREQ(kind, "Static");
+        EXPECT_GE(line.top, box.bottom);
+        EXPECT_LE(line.bottom, group.top);
+        EXPECT_GT(scopes.top, line.bottom);
+        EXPECT_GT(line.bottom - line.top, 8);
+        EXPECT_LE(line.right, frame.right);
+        EXPECT_TRUE(frame.left >= desktop.left && frame.right <= desktop.right && frame.top >= desktop.top &&
+                    frame.bottom <= desktop.bottom);
+    }
+}
+
 TEST_F(SearchDialogTest, EnterConfirmsAPickedEntry) {
     Opening opening;
     opening.history = {"a", "b", "c"};

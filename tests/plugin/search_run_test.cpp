@@ -994,6 +994,15 @@ TEST_F(SearchRunTest, TheSuggestionListOffersCompletionsAndTakesItsKeys) {
           "fav:n11"}, {VK_DOWN, VK_DOWN, VK_RETURN}, "fav:n1", false},
         {"down and enter, case taught", "", "x Sub", {"subject:"}, {VK_DOWN, VK_RETURN}, "x subject:", false},
         {"tab", "", "fr", {"from+to:", "from:"}, {VK_DOWN, VK_DOWN, VK_UP, VK_TAB}, "from+to:", false},
+        // The fixes, with Japanese text before the caret (which the field may
+        // count in characters): the prefix as spelt, the space taken out.
+        // Before "|": put in whole, as an input method does.
+        {"a prefix mistyped", "", "\x93\x63\x92\x86 |subjet:", {"subject:"}, {VK_DOWN, VK_RETURN},
+         "\x93\x63\x92\x86 subject:", false},
+        {"a space after the colon", "", "\x93\x63\x92\x86 |from: ", {"from:"}, {VK_DOWN, VK_TAB},
+         "\x93\x63\x92\x86 from:", false},
+        {"a target after Japanese text", "", "\x93\x63\x92\x86 |fr", {"from+to:", "from:"}, {}, "\x93\x63\x92\x86 fr",
+         true},
         {"esc closes the list alone", "", "s", {"smallheaderbody:", "subject:", "smallheader:"}, {VK_ESCAPE}, "s", false},
         {"a phrase", "", "\"a s", {}, {}, "\"a s", false},
         {"a value", "", "subject:s", {}, {}, "subject:s", false},
@@ -1015,7 +1024,10 @@ TEST_F(SearchRunTest, TheSuggestionListOffersCompletionsAndTakesItsKeys) {
         DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
                     [&](HWND dialog) {
                         WaitForQueryFocus(dialog);
-                        TypeKeys(dialog, c.typed);
+                        const std::size_t put = c.typed.find('|');
+                        if (put != std::string::npos)
+                            PutText(dialog, c.typed.substr(0, put));
+                        TypeKeys(dialog, put == std::string::npos ? c.typed : c.typed.substr(put + 1));
                         Settle(dialog);
                         rows = SuggestionRows(dialog);
                         list = SuggestionListOf(dialog);

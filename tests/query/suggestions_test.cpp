@@ -81,6 +81,17 @@ TEST(SuggestionsTest, RowsForTheTermAtTheCaret) {
         {"fav:weekly ", {}},
         {"x fav:", {}},
         {"fav:weekly s", {{"smallheaderbody:", "subject:", "smallheader:"}, 11}},
+        // A prefix mistyped, offered as spelt in its place, with the caret
+        // right after its colon; a space after a target's colon, offered
+        // taken out (the row is the prefix alone).
+        {"x subjet:", {{"subject:"}, 2}},
+        {"\x82\x93\x82\x95\x82\x82\x82\x8a\x82\x85\x82\x83\x82\x94\x81\x46", {{"subject:"}, 0}}, // ｓｕｂｊｅｃｔ：
+        {"from\x81\x46", {{"from:"}, 0}},                                           // from：
+        {"subjet:x", {}},
+        {"12:", {}},
+        {"x from: ", {{"from:"}, 2}},
+        {"from:  ", {}},
+        {"\"a from: ", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(OfferedFor(c.typed), c.expected) << c.typed;

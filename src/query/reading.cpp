@@ -1,0 +1,452 @@
+// The reading's texts are Shift_JIS bytes; each line says in its comment
+// what it reads.
+#include "query/reading.h"
+
+#include "query/commands.h"
+#include "query/descriptions.h"
+#include "query/shift_jis.h"
+#include "query/term_records.h"
+#include "query/translate.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kSearchHeading = "\x8c\x9f\x8d\xf5: "; // 検索: 
+constexpr std::string_view kAnd = " \x82\xa9\x82\xc2 "; //  かつ 
+constexpr std::string_view kOpenQuote = "\x81u"; // 「
+constexpr std::string_view kCloseQuote = "\x81v"; // 」
+constexpr std::string_view kAttachAllReading = "\x93Y\x95t\x83t\x83@\x83" "C\x83\x8b\x82\xa0\x82\xe8"; // 添付ファイルあり
+constexpr std::string_view kFlagReading = "\x83t\x83\x89\x83O"; // フラグ
+constexpr std::string_view kEmptyExample = "\x97\xe1) subject:\"\x92\xe8\x97\xe1 \x89\xef\x8b" "c\" from:tanaka \x8b" "c\x8e\x96\x98^ (\x8b\xf3\x94\x92\x82\xc5\x8b\xe6\x90\xd8\x82\xc1\x82\xbd\x8f\xf0\x8c\x8f\x82\xf0\x82\xb7\x82\xd7\x82\xc4\x96\x9e\x82\xbd\x82\xb7\x83\x81\x81[\x83\x8b\x82\xf0\x8c\x9f\x8d\xf5\x82\xb5\x82\xdc\x82\xb7)"; // 例) subject:"定例 会議" from:tanaka 議事録 (空白で区切った条件をすべて満たすメールを検索します)
+constexpr std::string_view kListFavorites = "\x93o\x98^\x82\xb3\x82\xea\x82\xc4\x82\xa2\x82\xe9\x82\xa8\x8b" "C\x82\xc9\x93\xfc\x82\xe8\x82\xf0\x95\\\x8e\xa6\x82\xb5\x82\xdc\x82\xb7"; // 登録されているお気に入りを表示します
+constexpr std::string_view kRecallFavorite = "\x82\xa8\x8b" "C\x82\xc9\x93\xfc\x82\xe8\x81u%\x81v\x82\xc5\x8c\x9f\x8d\xf5\x82\xb5\x82\xdc\x82\xb7"; // お気に入り「%」で検索します
+constexpr std::string_view kRecallFavoriteAs = "\x82\xa8\x8b" "C\x82\xc9\x93\xfc\x82\xe8\x81u%\x81v\x82\xc5\x8c\x9f\x8d\xf5\x82\xb5\x82\xdc\x82\xb7: "; // お気に入り「%」で検索します: 
+constexpr std::string_view kUnknownFavorite = "\x82\xa8\x8b" "C\x82\xc9\x93\xfc\x82\xe8\x81u%\x81v\x82\xcd\x93o\x98^\x82\xb3\x82\xea\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1"; // お気に入り「%」は登録されていません
+constexpr std::string_view kStoreFavorite = "\x82\xa8\x8b" "C\x82\xc9\x93\xfc\x82\xe8\x81u%\x81v\x82\xc9\x8e\x9f\x82\xcc\x8c\x9f\x8d\xf5\x8c\xea\x82\xf0\x93o\x98^\x82\xb5\x82\xdc\x82\xb7: "; // お気に入り「%」に次の検索語を登録します: 
+constexpr std::string_view kReplaceFavorite = "\x82\xa8\x8b" "C\x82\xc9\x93\xfc\x82\xe8\x81u%\x81v\x82\xcc\x8c\x9f\x8d\xf5\x8c\xea\x82\xf0\x92u\x82\xab\x8a\xb7\x82\xa6\x82\xdc\x82\xb7 (\x8am\x94" "F\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb7): "; // お気に入り「%」の検索語を置き換えます (確認があります): 
+constexpr std::string_view kDeleteFavorite = "\x82\xa8\x8b" "C\x82\xc9\x93\xfc\x82\xe8\x81u%\x81v\x82\xf0\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7"; // お気に入り「%」を削除します
+constexpr std::string_view kOpenHelp = "\x83w\x83\x8b\x83v\x82\xf0\x8aJ\x82\xab\x82\xdc\x82\xb7"; // ヘルプを開きます
+constexpr std::string_view kRawExpression = "\x8e\x9f\x82\xcc\x8f\xf0\x8c\x8f\x82\xf0\x82\xbb\x82\xcc\x82\xdc\x82\xdc Velmoro\x83\x81\x81[\x83\x8b\x82\xc9\x93n\x82\xb5\x82\xdc\x82\xb7: "; // 次の条件をそのまま Velmoroメールに渡します: 
+constexpr std::string_view kMisreadMark = "\x81\xa6"; // ※
+constexpr std::string_view kMisreadGap = "\x81@"; // 　
+constexpr std::string_view kMoreMisreadings = " (\x82\xd9\x82\xa9 % \x8c\x8f)"; //  (ほか % 件)
+constexpr std::string_view kSpaceAfterPrefix = "\x81u%\x81v\x82\xcc\x82\xa0\x82\xc6\x82\xc9\x8b\xf3\x94\x92\x82\xaa\x82\xa0\x82\xe9\x82\xbd\x82\xdf\x81" "A\x81u%\x81v\x82\xaa\x8c\xea\x82\xc6\x82\xb5\x82\xc4\x8c\x9f\x8d\xf5\x82\xb3\x82\xea\x82\xdc\x82\xb7"; // 「%」のあとに空白があるため、「%」が語として検索されます
+constexpr std::string_view kNothingAfterPrefix = "\x81u%\x81v\x82\xcc\x82\xa0\x82\xc6\x82\xc9\x8c\x9f\x8d\xf5\x82\xb7\x82\xe9\x8c\xea\x82\xaa\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x81" "A\x81u%\x81v\x82\xaa\x8c\xea\x82\xc6\x82\xb5\x82\xc4\x8c\x9f\x8d\xf5\x82\xb3\x82\xea\x82\xdc\x82\xb7"; // 「%」のあとに検索する語がないため、「%」が語として検索されます
+constexpr std::string_view kNoFlagName = "\x81uflag:\x81v\x82\xcc\x82\xa0\x82\xc6\x82\xc9\x83t\x83\x89\x83O\x82\xcc\x96\xbc\x91O\x82\xaa\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x81" "A\x96\xbc\x91O\x82\xcc\x82\xc8\x82\xa2\x83t\x83\x89\x83O\x82\xc5\x8c\x9f\x8d\xf5\x82\xb3\x82\xea\x82\xdc\x82\xb7"; // 「flag:」のあとにフラグの名前がないため、名前のないフラグで検索されます
+constexpr std::string_view kNotAPrefix = "\x81u%\x81v\x82\xcd\x8c\x9f\x8d\xf5\x91\xce\x8f\xdb\x82\xc9\x82\xc8\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81" "B\x81u%\x81v\x82\xc6\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2"; // 「%」は検索対象になりません。「%」と入力してください
+constexpr std::string_view kUnclosedPhrase = "\x81u\"\x81v\x82\xc5\x8en\x82\xdf\x82\xbd\x8c\xea\x8b\xe5\x82\xaa\x95\xc2\x82\xb6\x82\xc4\x82\xa2\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x81" "A\x8c\xea\x82\xc9\x95\xaa\x82\xa9\x82\xea\x82\xc4\x8c\x9f\x8d\xf5\x82\xb3\x82\xea\x82\xdc\x82\xb7"; // 「"」で始めた語句が閉じていないため、語に分かれて検索されます
+constexpr std::string_view kEmptyPhrase = "\x8b\xf3\x82\xcc\x81u\"\"\x81v\x82\xcd\x8c\xea\x8b\xe5\x82\xc9\x82\xc8\x82\xe7\x82\xb8\x81" "A\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x8c\xea\x82\xc6\x82\xb5\x82\xc4\x8c\x9f\x8d\xf5\x82\xb3\x82\xea\x82\xdc\x82\xb7"; // 空の「""」は語句にならず、そのまま語として検索されます
+constexpr std::string_view kEscapedQuote = "\x81u%\x81v\x82\xcc\x92\xbc\x8c\xe3\x82\xcc\x81u\"\x81v\x82\xcd\x8c\xea\x8b\xe5\x82\xcc\x8fI\x82\xed\x82\xe8\x82\xc9\x82\xc8\x82\xe8\x82\xdc\x82\xb9\x82\xf1 (\x82\xb1\x82\xcc\x95\xb6\x8e\x9a\x82\xcc 2 \x83o\x83" "C\x83g\x96\xda\x82\xaa\x81u\\\x81v\x82\xc6\x93\xaf\x82\xb6\x82\xbd\x82\xdf)"; // 「%」の直後の「"」は語句の終わりになりません (この文字の 2 バイト目が「\」と同じため)
+constexpr std::string_view kCutShort = "\x81" "c"; // …
+
+// A full-width colon, and the full-width letters and plus sign a target's
+// name may be typed in with the input method on.
+constexpr std::string_view kFullWidthColon = "\x81\x46"; // ：
+
+// `text` with each "%" replaced by `value`, in turn.
+std::string Fill(std::string_view text, std::string_view value) {
+    std::string filled;
+    for (const char byte : text) {
+        if (byte == '%')
+            filled += value;
+        else
+            filled += byte;
+    }
+    return filled;
+}
+
+std::string Quoted(std::string_view value) {
+    return std::string(kOpenQuote) + std::string(value) + std::string(kCloseQuote);
+}
+
+// What a target searches, in the help's words, without the mark of the
+// default target.
+std::string_view TargetWords(int row) {
+    const std::string_view words = kTargetDescriptions[row];
+    return words.substr(0, words.find(" ("));
+}
+
+std::string ConditionText(const ReadCondition& condition) {
+    switch (condition.kind) {
+    case TermKind::AttachAll:
+        return std::string(kAttachAllReading);
+    case TermKind::Flag:
+        return std::string(kFlagReading) + Quoted(condition.value);
+    default:
+        return std::string(TargetWords(condition.row)) + Quoted(condition.value);
+    }
+}
+
+// The words as typed: the reading shows what the user wrote.
+const char* AsTyped(const char* word) {
+    return word;
+}
+
+std::vector<ReadCondition> SearchConditions(const std::string& query, Separators separators) {
+    std::vector<ReadCondition> conditions;
+    std::vector<ReadCondition> flags;
+    TakeQueryTerms(query, AsTyped, separators).ForEach([&](TermKind kind, int row, std::string_view text) {
+        if (kind == TermKind::Phrase)
+            conditions.push_back({kind, row, std::string(text.substr(1, text.size() - 2))});
+        else if (kind == TermKind::Word)
+            conditions.push_back({kind, row, std::string(text)});
+        else if (kind == TermKind::AttachAll || kind == TermKind::Flag)
+            flags.push_back({kind, row, kind == TermKind::Flag ? std::string(text) : std::string()});
+    });
+    conditions.insert(conditions.end(), flags.begin(), flags.end());
+    return conditions;
+}
+
+std::string SearchLine(const std::vector<ReadCondition>& conditions) {
+    std::string line(kSearchHeading);
+    for (std::size_t i = 0; i < conditions.size(); ++i)
+        line += (i ? std::string(kAnd) : std::string()) + ConditionText(conditions[i]);
+    return line;
+}
+
+// The stored favourite of that name, as the settings file's reader matches
+// names (ASCII letters in either case), in `found`; whether there is one.
+bool FindFavorite(const FavoriteSuggestions& favorites, std::string_view name, std::string_view& found) {
+    std::string folded(name);
+    for (std::size_t at = 0; at < folded.size();) {
+        const std::size_t length = ShiftJisCharLength(folded.data(), at, folded.size());
+        if (length == 1 && folded[at] >= 'A' && folded[at] <= 'Z')
+            folded[at] = static_cast<char>(folded[at] - 'A' + 'a');
+        at += length;
+    }
+    for (std::size_t i = 0; i + 1 < favorites.foldedStarts.size(); ++i) {
+        const std::size_t start = favorites.foldedStarts[i];
+        if (favorites.foldedStarts[i + 1] - start == folded.size() &&
+            favorites.foldedNames.compare(start, folded.size(), folded) == 0) {
+            found = favorites.stored.Query(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A term as the user typed it: where it starts and ends in the text.
+struct Term {
+    std::size_t start;
+    std::size_t end;
+};
+
+// A target's name as typed with the input method on, in ASCII: full-width
+// letters and plus sign as their ASCII ones, letters in lower case; empty
+// when it holds anything else.
+std::string PlainName(std::string_view typed) {
+    std::string plain;
+    for (std::size_t at = 0; at < typed.size();) {
+        const unsigned char first = static_cast<unsigned char>(typed[at]);
+        const unsigned char second = at + 1 < typed.size() ? static_cast<unsigned char>(typed[at + 1]) : 0;
+        char ascii = 0;
+        std::size_t length = 1;
+        if (first == 0x82 && second >= 0x60 && second <= 0x79) {
+            ascii = static_cast<char>('a' + (second - 0x60));
+            length = 2;
+        } else if (first == 0x82 && second >= 0x81 && second <= 0x9A) {
+            ascii = static_cast<char>('a' + (second - 0x81));
+            length = 2;
+        } else if (first == 0x81 && second == 0x7B) {
+            ascii = '+';
+            length = 2;
+        } else if (first < 0x80 && (std::isalpha(first) || first == '+')) {
+            ascii = static_cast<char>(std::tolower(first));
+        } else {
+            return std::string();
+        }
+        plain += ascii;
+        at += length;
+    }
+    return plain;
+}
+
+// One letter wrong, added or missing, or two neighbours swapped.
+bool OneSlipApart(std::string_view a, std::string_view b) {
+    if (a.size() > b.size())
+        std::swap(a, b);
+    if (b.size() - a.size() > 1)
+        return false;
+    std::size_t i = 0;
+    while (i < a.size() && a[i] == b[i])
+        ++i;
+    if (a.size() == b.size()) {
+        if (i == a.size())
+            return false; // the same
+        if (a.substr(i + 1) == b.substr(i + 1))
+            return true; // one wrong
+        return i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && a.substr(i + 2) == b.substr(i + 2);
+    }
+    return a.substr(i) == b.substr(i + 1); // one added or missing
+}
+
+class Reader {
+public:
+    Reader(const std::string& text, std::size_t size, std::size_t caret, Separators separators)
+        : text_(text), size_(size), caret_(caret),
+          fullWidth_(separators == Separators::SpaceAndFullWidthSpace ? FullWidthSpaceBytes(text.substr(0, size))
+                                                                      : std::vector<bool>()) {}
+
+    // Each term in turn, checked; the reasons found, in order.
+    std::vector<std::string> Misreadings() {
+        std::vector<std::string> reasons;
+        std::vector<Term> terms = Terms();
+        for (std::size_t i = 0; i < terms.size(); ++i)
+            Check(terms[i], i + 1 == terms.size(), reasons);
+        return reasons;
+    }
+
+private:
+    std::size_t SeparatorLength(std::size_t at) const {
+        if (text_[at] == kSpace || IsLineSeparator(text_[at]))
+            return 1;
+        return !fullWidth_.empty() && fullWidth_[at] ? 2 : 0;
+    }
+
+    // The closing quote of a phrase opened at `quote`, or size_ when none
+    // closes it.
+    std::size_t PhraseClose(std::size_t quote) const {
+        return PhraseEnd(
+            quote, size_, [](std::size_t p) { return p + 1; }, [&](std::size_t p) { return text_[p]; });
+    }
+
+    bool PhraseOpensAt(const Term& term, std::size_t at) const {
+        if (text_[at] != kQuote || (at + 1 < size_ && !OpensPhrase(text_[at + 1])))
+            return false;
+        const std::string_view before(text_.data() + term.start, at - term.start);
+        return before.empty() || std::any_of(std::begin(TargetTable), std::end(TargetTable),
+                                             [&](const TargetRow& row) { return row.prefix == before; });
+    }
+
+    // The terms as typed, phrases whole (their spaces included).
+    std::vector<Term> Terms() const {
+        std::vector<Term> terms;
+        for (std::size_t at = 0; at < size_;) {
+            if (const std::size_t length = SeparatorLength(at)) {
+                at += length;
+                continue;
+            }
+            Term term{at, at};
+            while (at < size_ && !SeparatorLength(at)) {
+                if (PhraseOpensAt(term, at)) {
+                    at = std::min(PhraseClose(at) + 1, size_);
+                    continue;
+                }
+                at += ShiftJisCharLength(text_.data(), at, size_);
+            }
+            term.end = at;
+            terms.push_back(term);
+        }
+        return terms;
+    }
+
+    void Check(const Term& term, bool last, std::vector<std::string>& reasons) const {
+        const std::string_view typed(text_.data() + term.start, term.end - term.start);
+        int row = -1;
+        for (int r = 0; r < kTargetCount && row < 0; ++r) {
+            if (typed.substr(0, TargetTable[r].prefix.size()) == TargetTable[r].prefix)
+                row = r;
+        }
+        if (typed.front() == kQuote)
+            row = -1;
+        if (row >= 0 && typed.size() == TargetTable[row].prefix.size()) {
+            // Its value is about to be typed while the caret stands right
+            // after the colon.
+            if (caret_ != term.end) {
+                const std::string prefix(TargetTable[row].prefix);
+                // "flag:" takes no word: its flag is one with no name.
+                if (TargetTable[row].rule == TargetRule::FlagName)
+                    reasons.push_back(std::string(kNoFlagName));
+                else
+                    reasons.push_back(Fill(last ? kNothingAfterPrefix : kSpaceAfterPrefix, prefix));
+            }
+            return;
+        }
+        const std::size_t valueAt = row >= 0 ? term.start + TargetTable[row].prefix.size() : term.start;
+        if (text_[valueAt] == kQuote) {
+            CheckPhrase(valueAt, term, reasons);
+            return;
+        }
+        if (row < 0)
+            CheckNearMiss(typed, reasons);
+    }
+
+    void CheckPhrase(std::size_t quote, const Term& term, std::vector<std::string>& reasons) const {
+        if (quote + 1 < size_ && text_[quote + 1] == kQuote) {
+            reasons.push_back(std::string(kEmptyPhrase));
+            return;
+        }
+        // A quote after a character whose second byte is the backslash
+        // byte counts as escaped: said as soon as it is typed.
+        for (std::size_t at = quote + 1; at < size_;) {
+            const std::size_t length = ShiftJisCharLength(text_.data(), at, size_);
+            if (length == 1 && text_[at] == kQuote)
+                break;
+            if (length == 1 && text_[at] == kEscape) {
+                at += 2;
+                continue;
+            }
+            if (length == 2 && text_[at + 1] == kEscape && at + 2 < size_ && text_[at + 2] == kQuote) {
+                reasons.push_back(Fill(kEscapedQuote, std::string_view(text_.data() + at, 2)));
+                return;
+            }
+            at += length;
+        }
+        // Still being typed while the caret is in it.
+        const bool typing = caret_ > quote && caret_ <= term.end;
+        if (PhraseClose(quote) >= size_ && !typing)
+            reasons.push_back(std::string(kUnclosedPhrase));
+    }
+
+    void CheckNearMiss(std::string_view typed, std::vector<std::string>& reasons) const {
+        const MistypedPrefix mistyped = FindMistypedPrefix(typed);
+        if (mistyped.row >= 0)
+            reasons.push_back(FillTwo(kNotAPrefix, typed.substr(0, mistyped.length), TargetTable[mistyped.row].prefix));
+    }
+
+    static std::string FillTwo(std::string_view text, std::string_view first, std::string_view second) {
+        std::string filled;
+        bool firstDone = false;
+        for (const char byte : text) {
+            if (byte == '%') {
+                filled += firstDone ? second : first;
+                firstDone = true;
+            } else {
+                filled += byte;
+            }
+        }
+        return filled;
+    }
+
+    const std::string& text_;
+    std::size_t size_;
+    std::size_t caret_;
+    std::vector<bool> fullWidth_;
+};
+
+// How much of a long text is read: up to the last term that begins within
+// kReadBytes, at a separator outside any phrase; a first term longer than
+// that, cut at a character's end.
+std::size_t ReadSize(const std::string& text) {
+    if (text.size() <= kReadBytes)
+        return text.size();
+    std::size_t cut = 0;
+    for (std::size_t at = 0; at < kReadBytes;) {
+        if (text[at] == kSpace)
+            cut = at;
+        if (text[at] == kQuote) {
+            const std::size_t close = PhraseEnd(
+                at, text.size(), [](std::size_t p) { return p + 1; }, [&](std::size_t p) { return text[p]; });
+            if (close >= kReadBytes)
+                break;
+            at = close + 1;
+            continue;
+        }
+        at += ShiftJisCharLength(text.data(), at, text.size());
+    }
+    if (cut > 0)
+        return cut;
+    std::size_t at = 0;
+    while (at < kReadBytes)
+        at += ShiftJisCharLength(text.data(), at, text.size());
+    return at;
+}
+
+} // namespace
+
+MistypedPrefix FindMistypedPrefix(std::string_view term) {
+    std::size_t colon = std::string_view::npos;
+    std::size_t colonLength = 0;
+    for (std::size_t at = 0; at < term.size();) {
+        const std::size_t length = ShiftJisCharLength(term.data(), at, term.size());
+        if (length == 1 && term[at] == ':') {
+            colon = at, colonLength = 1;
+            break;
+        }
+        if (length == 2 && term.substr(at, 2) == kFullWidthColon) {
+            colon = at, colonLength = 2;
+            break;
+        }
+        at += length;
+    }
+    if (colon == std::string_view::npos || colon == 0)
+        return {};
+    const std::string plain = PlainName(term.substr(0, colon));
+    if (plain.empty())
+        return {};
+    for (int row = 0; row < kTargetCount; ++row) {
+        const std::string_view name = TargetTable[row].targetName;
+        if (plain == name || (name.size() >= 4 && plain.size() >= 4 && OneSlipApart(plain, name))) {
+            // The prefix typed as it is spelt is a prefix, not a slip.
+            if (term.substr(0, colon + colonLength) == TargetTable[row].prefix)
+                return {};
+            return {row, colon + colonLength};
+        }
+    }
+    return {};
+}
+
+QueryReading ReadQuery(const std::string& text, std::size_t caret, Separators separators,
+                       const FavoriteSuggestions* favorites) {
+    QueryReading reading;
+    const std::size_t size = ReadSize(text);
+    reading.cut = size < text.size();
+    std::string query = text.substr(0, size);
+    TrimSpaces(query, separators);
+    if (query.empty()) {
+        reading.line = kEmptyExample;
+        return reading;
+    }
+    const QueryRequest request = ReadQueryRequest(query, separators);
+    std::string said;
+    switch (request.kind) {
+    case QueryRequest::RecallFavorite: {
+        std::string_view stored;
+        if (request.text.empty())
+            said = kListFavorites;
+        else if (!favorites)
+            said = Fill(kRecallFavorite, request.text);
+        else if (FindFavorite(*favorites, request.text, stored))
+            said = Fill(kRecallFavoriteAs, request.text) + std::string(stored);
+        else
+            said = Fill(kUnknownFavorite, request.text);
+        break;
+    }
+    case QueryRequest::StoreFavorite: {
+        std::string_view stored;
+        if (!request.value)
+            said = Fill(kDeleteFavorite, request.text);
+        else if (favorites && FindFavorite(*favorites, request.text, stored) && stored != *request.value)
+            said = Fill(kReplaceFavorite, request.text) + *request.value;
+        else
+            said = Fill(kStoreFavorite, request.text) + *request.value;
+        break;
+    }
+    case QueryRequest::OpenHelp:
+        said = kOpenHelp;
+        break;
+    case QueryRequest::RawExpression:
+        said = std::string(kRawExpression) + request.text;
+        break;
+    case QueryRequest::Done:
+        break;
+    case QueryRequest::Search: {
+        reading.conditions = SearchConditions(request.text, separators);
+        said = SearchLine(reading.conditions);
+        const std::vector<std::string> reasons = Reader(text, size, caret, separators).Misreadings();
+        reading.misreadings = reasons.size();
+        if (!reasons.empty()) {
+            std::string flagged = std::string(kMisreadMark) + reasons.front();
+            if (reasons.size() > 1)
+                flagged += Fill(kMoreMisreadings, std::to_string(reasons.size() - 1));
+            said = flagged + std::string(kMisreadGap) + said;
+        }
+        break;
+    }
+    }
+    reading.line = said + (reading.cut ? std::string(kCutShort) : std::string());
+    return reading;
+}
