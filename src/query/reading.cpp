@@ -42,20 +42,27 @@ constexpr std::string_view kEmptyPhrase = "\x8b\xf3\x82\xcc\x81u\"\"\x81v\x82\xc
 constexpr std::string_view kEscapedQuote = "\x81u%\x81v\x82\xcc\x92\xbc\x8c\xe3\x82\xcc\x81u\"\x81v\x82\xcd\x8c\xea\x8b\xe5\x82\xcc\x8fI\x82\xed\x82\xe8\x82\xc9\x82\xc8\x82\xe8\x82\xdc\x82\xb9\x82\xf1 (\x82\xb1\x82\xcc\x95\xb6\x8e\x9a\x82\xcc 2 \x83o\x83" "C\x83g\x96\xda\x82\xaa\x81u\\\x81v\x82\xc6\x93\xaf\x82\xb6\x82\xbd\x82\xdf)"; // 「%」の直後の「"」は語句の終わりになりません (この文字の 2 バイト目が「\」と同じため)
 constexpr std::string_view kCutShort = "\x81" "c"; // …
 
-// A full-width colon, and the full-width letters and plus sign a target's
-// name may be typed in with the input method on.
+// A full-width colon, as the input method types it.
 constexpr std::string_view kFullWidthColon = "\x81\x46"; // ：
 
-// `text` with each "%" replaced by `value`, in turn.
-std::string Fill(std::string_view text, std::string_view value) {
+// `text` with its first "%" replaced by `first`, every later one by `second`.
+std::string Fill(std::string_view text, std::string_view first, std::string_view second) {
     std::string filled;
+    bool firstDone = false;
     for (const char byte : text) {
-        if (byte == '%')
-            filled += value;
-        else
+        if (byte == '%') {
+            filled += firstDone ? second : first;
+            firstDone = true;
+        } else {
             filled += byte;
+        }
     }
     return filled;
+}
+
+// `text` with every "%" replaced by `value`.
+std::string Fill(std::string_view text, std::string_view value) {
+    return Fill(text, value, value);
 }
 
 std::string Quoted(std::string_view value) {
@@ -110,13 +117,7 @@ std::string SearchLine(const std::vector<ReadCondition>& conditions) {
 // The stored favourite of that name, as the settings file's reader matches
 // names (ASCII letters in either case), in `found`; whether there is one.
 bool FindFavorite(const FavoriteSuggestions& favorites, std::string_view name, std::string_view& found) {
-    std::string folded(name);
-    for (std::size_t at = 0; at < folded.size();) {
-        const std::size_t length = ShiftJisCharLength(folded.data(), at, folded.size());
-        if (length == 1 && folded[at] >= 'A' && folded[at] <= 'Z')
-            folded[at] = static_cast<char>(folded[at] - 'A' + 'a');
-        at += length;
-    }
+    const std::string folded = FoldedName(name);
     for (std::size_t i = 0; i + 1 < favorites.foldedStarts.size(); ++i) {
         const std::size_t start = favorites.foldedStarts[i];
         if (favorites.foldedStarts[i + 1] - start == folded.size() &&
@@ -304,21 +305,7 @@ private:
     void CheckNearMiss(std::string_view typed, std::vector<std::string>& reasons) const {
         const MistypedPrefix mistyped = FindMistypedPrefix(typed);
         if (mistyped.row >= 0)
-            reasons.push_back(FillTwo(kNotAPrefix, typed.substr(0, mistyped.length), TargetTable[mistyped.row].prefix));
-    }
-
-    static std::string FillTwo(std::string_view text, std::string_view first, std::string_view second) {
-        std::string filled;
-        bool firstDone = false;
-        for (const char byte : text) {
-            if (byte == '%') {
-                filled += firstDone ? second : first;
-                firstDone = true;
-            } else {
-                filled += byte;
-            }
-        }
-        return filled;
+            reasons.push_back(Fill(kNotAPrefix, typed.substr(0, mistyped.length), TargetTable[mistyped.row].prefix));
     }
 
     const std::string& text_;

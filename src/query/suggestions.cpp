@@ -233,3 +233,7 @@ std::string_view SuggestionDescription(SuggestionRow row, const FavoriteSuggesti
     }
     return std::string_view();
 }
+
+std::string FoldedName(std::string_view name) {
+    return Folded(name);
+}

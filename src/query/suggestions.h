@@ -45,6 +45,10 @@ struct FavoriteSuggestions {
     std::vector<std::size_t> foldedStarts;
 };
 FavoriteSuggestions MakeFavoriteSuggestions(PackedFavorites stored);
+
+// A name folded for matching as the reader matches names: ASCII letters in
+// lower case, a double-byte character's second byte as it is.
+std::string FoldedName(std::string_view name);
 FavoriteSuggestions MakeFavoriteSuggestions(const std::vector<FavoriteEntry>& entries);
 
 enum class SuggestionKind {
