@@ -91,18 +91,11 @@ bool Parse(int argc, char** argv, Options& options) {
 // but Wine on a display with no window manager may then draw its caption as
 // an inactive one: for a picture, it is drawn again as the active window it
 // is.
-// On a display with no window manager nothing gives a new window the
-// activation as a desktop does: the dialog is brought to the front first.
 void DrawnAsActive(HWND dialog) {
     Sleep(300);
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
-    if (GetGUIThreadInfo(thread, &info) && info.hwndActive != dialog) {
-        SetForegroundWindow(dialog);
-        Sleep(200);
-    }
-    if (GetGUIThreadInfo(thread, &info) && info.hwndActive == dialog)
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndActive == dialog)
         SendMessageA(dialog, WM_NCACTIVATE, TRUE, 0);
 }
 
@@ -154,16 +147,6 @@ int main(int argc, char** argv) {
                 // Typed as a person types.
                 WaitForQueryFocus(dialog);
                 TypeKeys(dialog, typed);
-                DrawnAsActive(dialog);
-            }
-        }));
-    }
-    if (!options.headless && !options.dropList && options.typed.empty()) {
-        // Shown for a person or a picture: as active as on a desktop.
-        const DWORD thread = GetCurrentThreadId();
-        CloseHandle(StartThread([thread] {
-            if (const HWND dialog = WaitForDialog(thread, 60000)) {
-                WaitForQueryFocus(dialog);
                 DrawnAsActive(dialog);
             }
         }));
