@@ -49,13 +49,7 @@ void TakeStateSavedElsewhere() {
 // is first typed in the run (or as listed before, while the file is as this
 // process left it).
 PackedFavorites StoredFavorites() {
-    PackedFavorites packed;
-    if (g_session.settings) {
-        const KeyValueList& listed = Favorites(*g_session.settings);
-        packed.text = listed.text;
-        packed.starts = listed.starts;
-    }
-    return packed;
+    return g_session.settings ? Favorites(*g_session.settings) : PackedFavorites();
 }
 
 SearchDialogChoice AskUser(HWND mainWindow, Separators separators) {

@@ -108,24 +108,17 @@ TermAtCaret FindTermAtCaret(const std::string& text, std::size_t caret, Separato
 
 } // namespace
 
-void PackedFavorites::Add(std::string_view name, std::string_view query) {
-    text += name;
-    starts.push_back(text.size());
-    text += query;
-    starts.push_back(text.size());
-}
-
 FavoriteSuggestions MakeFavoriteSuggestions(PackedFavorites stored) {
     FavoriteSuggestions favorites;
     const std::size_t count = stored.Count();
     favorites.foldedStarts.reserve(count + 1);
     std::size_t nameBytes = 0;
     for (std::size_t i = 0; i < count; ++i)
-        nameBytes += stored.Name(i).size();
+        nameBytes += stored.First(i).size();
     favorites.foldedNames.reserve(nameBytes);
     for (std::size_t i = 0; i < count; ++i) {
         favorites.foldedStarts.push_back(favorites.foldedNames.size());
-        AppendFolded(favorites.foldedNames, stored.Name(i));
+        AppendFolded(favorites.foldedNames, stored.First(i));
     }
     favorites.foldedStarts.push_back(favorites.foldedNames.size());
     favorites.stored = std::move(stored);
@@ -211,7 +204,7 @@ std::string SuggestionText(SuggestionRow row, const FavoriteSuggestions* favorit
     case SuggestionKind::Command:
         return std::string(kCommands[row.index].text);
     case SuggestionKind::Favorite:
-        return std::string(kFavoritePrefix) + std::string(favorites ? favorites->stored.Name(row.index) : "");
+        return std::string(kFavoritePrefix) + std::string(favorites ? favorites->stored.First(row.index) : "");
     case SuggestionKind::Unspaced:
         return std::string(TargetTable[row.index].prefix);
     }
@@ -227,7 +220,7 @@ std::string_view SuggestionDescription(SuggestionRow row, const FavoriteSuggesti
     case SuggestionKind::Command:
         return kCommands[row.index].description;
     case SuggestionKind::Favorite:
-        return favorites ? favorites->stored.Query(row.index) : std::string_view();
+        return favorites ? favorites->stored.Second(row.index) : std::string_view();
     case SuggestionKind::Unspaced:
         return kUnspacedDescription;
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "query/language.h"
+#include "query/packed_pairs.h"
 
 #include <cstddef>
 #include <string>
@@ -16,23 +17,8 @@ struct FavoriteEntry {
     std::string query;
 };
 
-// The favourites' names and queries one after another in one text, so that
-// thousands of them are held in a few blocks of memory: the i-th name runs
-// from starts[2i] to starts[2i + 1], its query on to starts[2i + 2].
-struct PackedFavorites {
-    std::string text;
-    std::vector<std::size_t> starts = {0};
-
-    void Add(std::string_view name, std::string_view query);
-    std::size_t Count() const { return (starts.size() - 1) / 2; }
-    std::string_view Name(std::size_t i) const { return Part(2 * i); }
-    std::string_view Query(std::size_t i) const { return Part(2 * i + 1); }
-
-private:
-    std::string_view Part(std::size_t i) const {
-        return std::string_view(text).substr(starts[i], starts[i + 1] - starts[i]);
-    }
-};
+// The favourites' names (first) and queries (second), in one block.
+using PackedFavorites = PackedPairs;
 
 // The favourites in the order "fav:" lists them, with their names folded
 // once for matching as the settings file's reader matches names (ASCII

@@ -533,7 +533,7 @@ std::vector<std::pair<std::string, std::string>> SettingsFile::ValuesOf(const ch
     std::vector<std::pair<std::string, std::string>> values;
     values.reserve(list.Count());
     for (std::size_t i = 0; i < list.Count(); ++i)
-        values.emplace_back(list.Key(i), list.Value(i));
+        values.emplace_back(list.First(i), list.Second(i));
     return values;
 }
 
@@ -543,12 +543,8 @@ const KeyValueList& SettingsFile::ListOf(const char* section) const {
         const auto inSection = memory_.find(section);
         if (inSection != memory_.end()) {
             for (const auto& [key, stored] : inSection->second) {
-                if (const std::string value = AsRead(stored); !value.empty()) {
-                    listed_.text += key;
-                    listed_.starts.push_back(listed_.text.size());
-                    listed_.text += value;
-                    listed_.starts.push_back(listed_.text.size());
-                }
+                if (const std::string value = AsRead(stored); !value.empty())
+                    listed_.Add(key, value);
             }
         }
         return listed_;
@@ -590,12 +586,8 @@ const KeyValueList& SettingsFile::ListOf(const char* section) const {
         bytes += names[i].size() + read[lines.size() + i].size();
     listed_.text.reserve(bytes);
     listed_.starts.reserve(2 * kept.size() + 1);
-    for (const std::size_t i : kept) {
-        listed_.text += names[i];
-        listed_.starts.push_back(listed_.text.size());
-        listed_.text += read[lines.size() + i];
-        listed_.starts.push_back(listed_.text.size());
-    }
+    for (const std::size_t i : kept)
+        listed_.Add(names[i], read[lines.size() + i]);
     listedSection_ = section;
     listedFrom_ = current.Stamp();
     return listed_;

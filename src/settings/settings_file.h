@@ -9,6 +9,7 @@
 // another's change.
 #pragma once
 
+#include "query/packed_pairs.h"
 #include "settings/profile_text.h"
 
 #include <map>
@@ -77,21 +78,8 @@ struct FileStamp {
     }
 };
 
-// Keys and their values one after another in one text: the i-th key runs
-// from starts[2i] to starts[2i + 1], its value on to starts[2i + 2].
-struct KeyValueList {
-    std::string text;
-    std::vector<std::size_t> starts = {0};
-
-    std::size_t Count() const { return (starts.size() - 1) / 2; }
-    std::string_view Key(std::size_t i) const { return Part(2 * i); }
-    std::string_view Value(std::size_t i) const { return Part(2 * i + 1); }
-
-private:
-    std::string_view Part(std::size_t i) const {
-        return std::string_view(text).substr(starts[i], starts[i + 1] - starts[i]);
-    }
-};
+// Keys (first) and their values (second), in one block.
+using KeyValueList = PackedPairs;
 
 class SettingsFile {
 public:
