@@ -99,6 +99,18 @@ inline bool OpensPhrase(char byteAfterQuote) {
     return byteAfterQuote != kQuote;
 }
 
+// A phrase opens at a term's front or right after its target: `termBeforeQuote`
+// is what the term holds before the quote.
+inline bool PhraseMayOpen(std::string_view termBeforeQuote) {
+    if (termBeforeQuote.empty())
+        return true;
+    for (const TargetRow& row : TargetTable) {
+        if (row.prefix == termBeforeQuote)
+            return true;
+    }
+    return false;
+}
+
 // The closing quote of the phrase whose opening quote is at `quote`, or `end`
 // when none closes it. `next` steps from one position to the following one
 // (giving `end` past the last), `byteAt` reads a position.

@@ -217,9 +217,7 @@ private:
     bool PhraseOpensAt(const Term& term, std::size_t at) const {
         if (text_[at] != kQuote || (at + 1 < size_ && !OpensPhrase(text_[at + 1])))
             return false;
-        const std::string_view before(text_.data() + term.start, at - term.start);
-        return before.empty() || std::any_of(std::begin(TargetTable), std::end(TargetTable),
-                                             [&](const TargetRow& row) { return row.prefix == before; });
+        return PhraseMayOpen(std::string_view(text_.data() + term.start, at - term.start));
     }
 
     // The terms as typed, phrases whole (their spaces included).

@@ -50,13 +50,6 @@ bool Completes(std::string_view foldedFragment, std::string_view fragment, std::
            fragment != rowText;
 }
 
-// A phrase opens at a term's front or right after its target.
-bool PhraseMayOpen(std::string_view termBeforeQuote) {
-    return termBeforeQuote.empty() || std::any_of(std::begin(TargetTable), std::end(TargetTable), [&](const TargetRow& row) {
-               return row.prefix == termBeforeQuote;
-           });
-}
-
 struct TermAtCaret {
     bool found = false;
     std::size_t start = 0;
