@@ -207,9 +207,13 @@ int ShowBox(SearchSession& session, HWND owner, const char* text, const char* ca
     return pressed;
 }
 
-// The mail client's main window, while it is there: a window gone meanwhile
-// would keep the box from showing at all.
+// The run's dialog while it is open (the main window is disabled then, and
+// a box it owned would leave the dialog working behind it); else the mail
+// client's main window, while it is there: a window gone meanwhile would
+// keep the box from showing at all.
 HWND OwnerOf(const SearchSession& session) noexcept {
+    if (IsWindow(session.openWindow))
+        return session.openWindow;
     return IsWindow(session.mainWindow) ? session.mainWindow : nullptr;
 }
 

@@ -59,8 +59,9 @@ std::string HelpFileMissingMessage(const std::string& helpFile);
 enum class MessageKind { Answer, Warning, Error };
 
 // A message box with an OK button, the plug-in's name as its caption and the
-// icon of its kind, owned by the mail client's main window once the run
-// knows it. While it is open, it is the run's open window.
+// icon of its kind, owned by the run's dialog while it is open, else by the
+// mail client's main window once the run knows it. While it is open, it is
+// the run's open window.
 void ShowMessage(SearchSession& session, const std::string& text, MessageKind kind);
 // The same for a fixed text: it takes no memory, so it can say that memory
 // ran out.

@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,15 +22,22 @@
 namespace {
 
 // An entry the user removed from the list goes from the history and the
-// file at once, whatever the dialog then ends with. A favourite of the same
-// text stays: it is no entry of the history.
+// file at once, whatever the dialog then ends with; from the history as the
+// file holds it, so that what another process saved meanwhile stays. A
+// favourite of the same text stays: it is no entry of the history.
 void RemoveHistoryEntry(std::size_t place) {
     if (place >= g_session.history.size())
         return;
-    g_session.history.erase(g_session.history.begin() + static_cast<std::ptrdiff_t>(place));
-    if (!g_session.settings)
+    const std::string removed = g_session.history[place];
+    const HistoryChange removeIt = [&removed](QueryHistory& history) {
+        history.erase(std::remove(history.begin(), history.end(), removed), history.end());
+    };
+    if (!g_session.settings) {
+        removeIt(g_session.history);
         return;
-    if (const SaveResult saved = SaveHistory(*g_session.settings, g_session.history); !saved)
+    }
+    if (const SaveResult saved = SaveWithHistoryChange(*g_session.settings, {}, std::nullopt, removeIt, g_session.history);
+        !saved)
         TellSettingsNotSaved(g_session, saved);
 }
 
@@ -79,13 +87,11 @@ QueryRequest KeepChoice(const SearchDialogChoice& choice, Separators separators)
     const bool confirmed = choice.result == IDOK;
     QueryRequest request{QueryRequest::Done, {}, {}};
     if (confirmed) {
-        InsertQuery(g_session.history, choice.query, kSavedHistoryEntries);
-        std::string query = g_session.history.front();
+        std::string query = choice.query;
         TrimSpaces(query, separators);
         request = ReadQueryRequest(query, separators);
     }
-    std::vector<ProfileChange> changes =
-        ConfirmationChanges(choice.scope, choice.includeAll, confirmed ? &g_session.history : nullptr);
+    std::vector<ProfileChange> changes = ConfirmationChanges(choice.scope, choice.includeAll, nullptr);
     const bool storing = request.kind == QueryRequest::StoreFavorite && !RefuseFavorite(g_session, request);
     std::optional<std::size_t> asking;
     if (storing) {
@@ -93,7 +99,14 @@ QueryRequest KeepChoice(const SearchDialogChoice& choice, Separators separators)
         changes.push_back(FavoriteChange(request));
     }
     SettingsFile& settings = *g_session.settings; // there once attach is complete
-    const SaveResult saved = settings.Save(changes, asking);
+    // The query goes in front of the history as the file holds it: a query
+    // another process confirmed meanwhile stays.
+    const HistoryChange putInFront = [&choice](QueryHistory& history) {
+        InsertQuery(history, choice.query, kSavedHistoryEntries);
+    };
+    const SaveResult saved = confirmed
+                                 ? SaveWithHistoryChange(settings, changes, asking, putInFront, g_session.history)
+                                 : settings.Save(changes, asking);
     if (!saved) {
         TellSettingsNotSaved(g_session, saved);
         if (storing)

@@ -16,6 +16,7 @@
 #include "settings/settings_file.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -52,7 +53,7 @@ std::vector<ProfileChange> ConfirmationChanges(int scope, bool includeAll, const
 // What process attach restores, and a run takes again when another process
 // has changed the file.
 struct SavedState {
-    std::vector<std::string> history; // the values of history0..19 that are not empty, in order
+    std::vector<std::string> history; // the values of history0..19 that are not empty, in order, each once
     int scope;
     bool includeAll;
 };
@@ -72,8 +73,17 @@ SavedState LoadSavedState(SettingsFile& settings);
 // as it was.
 SaveResult SaveConfirmation(SettingsFile& settings, int scope, bool includeAll, const std::vector<std::string>* history);
 
-// Saves the history alone (HistoryChanges), in one save.
-SaveResult SaveHistory(SettingsFile& settings, const std::vector<std::string>& history);
+// A change to the history: a query put in front, an entry taken out.
+using HistoryChange = std::function<void(std::vector<std::string>& history)>;
+
+// Saves the changes and a change to the history in one save. The history
+// is changed as the file holds it at the moment of the save, under its lock
+// (another process may have saved since this one read it), and `history`
+// becomes that list; where the save fails, `history` takes the change alone,
+// as the file could not.
+SaveResult SaveWithHistoryChange(SettingsFile& settings, const std::vector<ProfileChange>& changes,
+                                 std::optional<std::size_t> asking, const HistoryChange& change,
+                                 std::vector<std::string>& history);
 
 // The hand-set switches, among the values at hand.
 bool CloseInputMethodOnOpen(const SettingsFile& settings);

@@ -4,6 +4,8 @@
 #include "settings/schema_names.h"
 #include "settings/settings_file.h"
 
+#include <algorithm>
+
 namespace {
 
 // Where each key stands in the list kept at hand.
@@ -29,15 +31,41 @@ void KeepSchemaAtHand(SettingsFile& settings) {
     settings.KeepAtHand(std::move(keys));
 }
 
-SavedState StateAtHand(const SettingsFile& settings) {
-    SavedState state{{}, ScopeFromSettingValue(settings.AtHand(kScopeAtHand)),
-                     settings.AtHand(kIncludeAllAtHand) == kTrue};
+namespace {
+
+// The history among the values at hand: its entries that are not empty, in
+// order, each once.
+std::vector<std::string> HistoryAtHand(const std::function<const std::string&(std::size_t)>& atHand) {
+    std::vector<std::string> history;
     for (std::size_t i = 0; i < kSavedHistoryEntries; ++i) {
-        const std::string& value = settings.AtHand(kHistoryAtHand + i);
-        if (!value.empty())
-            state.history.push_back(value);
+        const std::string& value = atHand(kHistoryAtHand + i);
+        if (!value.empty() && std::find(history.begin(), history.end(), value) == history.end())
+            history.push_back(value);
     }
-    return state;
+    return history;
+}
+
+} // namespace
+
+SavedState StateAtHand(const SettingsFile& settings) {
+    return {HistoryAtHand([&](std::size_t place) -> const std::string& { return settings.AtHand(place); }),
+            ScopeFromSettingValue(settings.AtHand(kScopeAtHand)), settings.AtHand(kIncludeAllAtHand) == kTrue};
+}
+
+SaveResult SaveWithHistoryChange(SettingsFile& settings, const std::vector<ProfileChange>& changes,
+                                 std::optional<std::size_t> asking, const HistoryChange& change,
+                                 std::vector<std::string>& history) {
+    std::vector<std::string> merged;
+    const SaveResult saved = settings.Save(changes, asking, [&](const std::vector<std::string>& atHand) {
+        merged = HistoryAtHand([&](std::size_t place) -> const std::string& { return atHand[place]; });
+        change(merged);
+        return HistoryChanges(merged);
+    });
+    if (saved)
+        history.swap(merged);
+    else
+        change(history);
+    return saved;
 }
 
 SavedState LoadSavedState(SettingsFile& settings) {
@@ -50,9 +78,6 @@ SaveResult SaveConfirmation(SettingsFile& settings, int scope, bool includeAll, 
     return settings.Save(ConfirmationChanges(scope, includeAll, history));
 }
 
-SaveResult SaveHistory(SettingsFile& settings, const std::vector<std::string>& history) {
-    return settings.Save(HistoryChanges(history));
-}
 
 bool CloseInputMethodOnOpen(const SettingsFile& settings) {
     return settings.AtHand(kImeControlAtHand) == kSwitchOn;

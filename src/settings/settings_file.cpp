@@ -15,7 +15,6 @@
 
 namespace {
 
-const DWORD kFirstReadBufferSize = 256;
 const char kSettingsExtension[] = ".ini";
 const char kTemporaryExtension[] = ".new";
 
@@ -323,11 +322,10 @@ bool SameNameToTheReader(std::string_view a, std::string_view b, ProfileEncoding
     return SameProfileName(a, b, encoding);
 }
 
-// The file as it is now. A small one is read whole in one go and closed at
-// once: the fewer calls to the system, the sooner a save is done (each costs
-// as much as parsing thousands of lines). A large one, a long-used file of
-// favourites, is mapped rather than copied: fresh memory for megabytes costs
-// more than the reading.
+// The file as it is now, read whole with ReadFile in one go and closed at
+// once: the fewer calls to the system, the sooner a save is done. Never
+// mapped: a read error in a mapped view (a network or removable drive) is an
+// access fault that nothing here could catch, where ReadFile just fails.
 class CurrentFile {
 public:
     CurrentFile() = default;
@@ -336,8 +334,9 @@ public:
     CurrentFile& operator=(const CurrentFile&) = delete;
 
     // Why the file cannot be read (held open by another program, too
-    // large), if it cannot. An absent file reads as an empty text; an
-    // absent folder too, for reading. Memory running out throws.
+    // large, a read that failed), if it cannot. An absent file reads as an
+    // empty text; an absent folder too, for reading. Memory running out
+    // throws.
     SaveResult Open(const std::string& path) {
         file_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -348,28 +347,19 @@ public:
         BY_HANDLE_FILE_INFORMATION information;
         if (!GetFileInformationByHandle(file_, &information))
             return FailedNow();
-        if (information.nFileSizeHigh != 0 || information.nFileSizeLow > static_cast<DWORD>(INT32_MAX))
+        if (information.nFileSizeHigh != 0 || information.nFileSizeLow > kLargest)
             return FailedWith(ERROR_FILE_TOO_LARGE);
         attributes_ = information.dwFileAttributes;
         stamp_ = {true, information.nFileSizeHigh, information.nFileSizeLow,
                   information.ftLastWriteTime.dwHighDateTime, information.ftLastWriteTime.dwLowDateTime};
-        const SaveResult read = information.nFileSizeLow <= kReadWhole ? ReadWhole(information.nFileSizeLow)
-                                                                       : Map(information.nFileSizeLow);
-        if (view_.data() == copy_.data())
-            Close(); // read: no longer needed
+        const SaveResult read = ReadWhole(information.nFileSizeLow);
+        Close(); // read: no longer needed
         return read;
     }
 
-    // A mapped file cannot be replaced: closed before the swap.
     void Close() {
-        if (mapped_)
-            UnmapViewOfFile(mapped_);
-        if (mapping_)
-            CloseHandle(mapping_);
         if (file_ != INVALID_HANDLE_VALUE)
             CloseHandle(file_);
-        mapped_ = nullptr;
-        mapping_ = nullptr;
         file_ = INVALID_HANDLE_VALUE;
     }
 
@@ -377,40 +367,35 @@ public:
     // The file read, as StampOf tells it.
     const FileStamp& Stamp() const { return stamp_; }
     DWORD Attributes() const { return attributes_; }
-    std::string_view Text() const { return view_; }
+    std::string_view Text() const { return text_; }
 
 private:
-    static const DWORD kReadWhole = 256 * 1024;
+    static const DWORD kLargest = static_cast<DWORD>(INT32_MAX);
 
+    // The length is what was read: a file that grew or shrank since its
+    // size was asked is read as it is.
     SaveResult ReadWhole(DWORD size) {
-        copy_.resize(size);
-        DWORD read = 0;
-        for (std::size_t at = 0; at < copy_.size(); at += read) {
-            if (!ReadFile(file_, &copy_[at], static_cast<DWORD>(copy_.size() - at), &read, nullptr))
-                return FailedNow();
-            if (read == 0) {
-                copy_.resize(at); // cut meanwhile
-                break;
+        text_.resize(static_cast<std::size_t>(size) + 1);
+        std::size_t at = 0;
+        for (;;) {
+            if (at == text_.size()) {
+                if (text_.size() > kLargest / 2)
+                    return FailedWith(ERROR_FILE_TOO_LARGE);
+                text_.resize(2 * text_.size());
             }
+            DWORD read = 0;
+            if (!ReadFile(file_, &text_[at], static_cast<DWORD>(text_.size() - at), &read, nullptr))
+                return FailedWith(LastErrorOr(ERROR_READ_FAULT));
+            if (read == 0)
+                break;
+            at += read;
         }
-        view_ = copy_;
-        return {};
-    }
-
-    SaveResult Map(DWORD size) {
-        mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
-        mapped_ = mapping_ ? static_cast<const char*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0)) : nullptr;
-        if (!mapped_)
-            return FailedNow();
-        view_ = std::string_view(mapped_, size);
+        text_.resize(at);
         return {};
     }
 
     HANDLE file_ = INVALID_HANDLE_VALUE;
-    HANDLE mapping_ = nullptr;
-    const char* mapped_ = nullptr;
-    std::string copy_;
-    std::string_view view_;
+    std::string text_;
     DWORD attributes_ = INVALID_FILE_ATTRIBUTES;
     FileStamp stamp_;
 };
@@ -511,18 +496,18 @@ std::optional<std::string> SettingsFile::ReadValue(const char* section, const ch
             const auto value = inSection->second.find(key);
             return value == inSection->second.end() ? std::string() : AsRead(value->second);
         }
-        std::vector<char> buffer(kFirstReadBufferSize);
-        for (;;) {
-            const DWORD size = static_cast<DWORD>(buffer.size());
-            ++readerCalls_;
-            const DWORD copied = GetPrivateProfileStringA(section, key, nullptr, buffer.data(), size, path_.c_str());
-            if (copied < size - 2)
-                return std::string(buffer.data(), copied);
-            // Possibly cut: try again with twice the room.
-            if (size > MAXDWORD / 2)
-                return std::nullopt;
-            buffer.assign(2 * static_cast<std::size_t>(size), '\0');
-        }
+        // The same parser as the values at hand, the lists and the saves:
+        // one reader, which cannot disagree with itself.
+        CurrentFile current;
+        if (const SaveResult opened = current.Open(path_); !opened)
+            return opened.failure == SaveFailure::OutOfMemory ? std::nullopt : std::optional<std::string>("");
+        ++fileReads_;
+        const ProfileEncoding encoding = DetectProfileEncoding(current.Text());
+        const std::vector<std::string> values = ValuesAsRead(
+            EditProfile(current.Text(), encoding, {}, SameNameToTheReader, InFileEncoding({{section, key}}, encoding))
+                .wantedValues,
+            encoding);
+        return values.front();
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
@@ -644,7 +629,32 @@ SaveResult SettingsFile::WriteValue(const char* section, const char* key, const 
     return Save({{section, key, value ? std::optional<std::string>(value) : std::nullopt}});
 }
 
-SaveResult SettingsFile::SaveInMemory(const std::vector<ProfileChange>& changes, std::optional<std::size_t> asking) {
+namespace {
+
+// The changes as they are to stand (see ValueAsStored); none when one of
+// them cannot be stored at all.
+std::optional<std::vector<ProfileChange>> AsStored(std::vector<ProfileChange> changes) {
+    for (ProfileChange& change : changes) {
+        // A line break in a section or key name cannot be stored at all.
+        if (HasLineBreak(change.section) || HasLineBreak(change.key) ||
+            (change.value && !CanStoreValue(*change.value)))
+            return std::nullopt;
+        if (change.value)
+            change.value = ValueAsStored(change.value->c_str());
+    }
+    return changes;
+}
+
+} // namespace
+
+SaveResult SettingsFile::SaveInMemory(std::vector<ProfileChange> changes, std::optional<std::size_t> asking,
+                                      const ChangesFromFile& fromFile) {
+    if (fromFile) {
+        std::optional<std::vector<ProfileChange>> more = AsStored(fromFile(atHand_));
+        if (!more)
+            return Failed(SaveFailure::CannotHold);
+        changes.insert(changes.end(), more->begin(), more->end());
+    }
     SaveResult saved;
     for (std::size_t i = 0; i < changes.size(); ++i) {
         const ProfileChange& change = changes[i];
@@ -666,21 +676,14 @@ SaveResult SettingsFile::SaveInMemory(const std::vector<ProfileChange>& changes,
     return saved;
 }
 
-SaveResult SettingsFile::Save(const std::vector<ProfileChange>& changes, std::optional<std::size_t> asking) {
-    for (const ProfileChange& change : changes) {
-        // A line break in a section or key name cannot be stored at all.
-        if (HasLineBreak(change.section) || HasLineBreak(change.key) ||
-            (change.value && !CanStoreValue(*change.value)))
-            return Failed(SaveFailure::CannotHold);
-    }
+SaveResult SettingsFile::Save(const std::vector<ProfileChange>& changes, std::optional<std::size_t> asking,
+                              const ChangesFromFile& fromFile) {
     try {
-        std::vector<ProfileChange> stored = changes;
-        for (ProfileChange& change : stored) {
-            if (change.value)
-                change.value = ValueAsStored(change.value->c_str());
-        }
+        std::optional<std::vector<ProfileChange>> stored = AsStored(changes);
+        if (!stored)
+            return Failed(SaveFailure::CannotHold);
         if (path_.empty())
-            return SaveInMemory(stored, asking);
+            return SaveInMemory(std::move(*stored), asking, fromFile);
         if (!lock_)
             lock_ = CreateMutexA(nullptr, FALSE, SaveLockName(path_).c_str());
         if (!lock_)
@@ -692,7 +695,7 @@ SaveResult SettingsFile::Save(const std::vector<ProfileChange>& changes, std::op
             return Failed(SaveFailure::Busy);
         SaveResult saved = Failed(SaveFailure::OutOfMemory);
         try {
-            saved = SaveInTurn(stored, asking);
+            saved = SaveInTurn(std::move(*stored), asking, fromFile);
         } catch (...) {
             // Whatever went wrong, the turn is given back.
         }
@@ -703,10 +706,35 @@ SaveResult SettingsFile::Save(const std::vector<ProfileChange>& changes, std::op
     }
 }
 
+namespace {
+
+// Whether a copy cannot be made beside the file where the file itself may
+// still be written: the folder takes no new files, or the copy's name is
+// taken (by a folder, say).
+bool NoRoomForCopy(DWORD error) {
+    return error == ERROR_ACCESS_DENIED || error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+// The file written over in place, as the platform's own writer does: for a
+// folder where the file may be changed but no file made.
+SaveResult WriteInPlace(const std::string& path, const std::vector<std::string_view>& pieces) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.handle == INVALID_HANDLE_VALUE)
+        return FailedNow();
+    if (!WritePieces(file.handle, pieces) || !SetEndOfFile(file.handle) || !FlushFileBuffers(file.handle))
+        return FailedWith(LastErrorOr(ERROR_WRITE_FAULT));
+    return {};
+}
+
+} // namespace
+
 // The file is read afresh, changed, written whole to a copy beside it,
 // flushed, and swapped in. A copy left by a process that died during its
-// save is written over, never read.
-SaveResult SettingsFile::SaveInTurn(const std::vector<ProfileChange>& changes, std::optional<std::size_t> asking) {
+// save is written over, never read. Where no copy can be made, the file is
+// written in place.
+SaveResult SettingsFile::SaveInTurn(std::vector<ProfileChange> changes, std::optional<std::size_t> asking,
+                                    const ChangesFromFile& fromFile) {
     // The step's failure, if the test hook makes it fail there.
     auto failsAt = [this](SaveStep step) { return hook_ ? static_cast<DWORD>(hook_(step)) : 0; };
     if (const DWORD error = failsAt(SaveStep::Locked))
@@ -715,8 +743,23 @@ SaveResult SettingsFile::SaveInTurn(const std::vector<ProfileChange>& changes, s
     if (const SaveResult opened = current.Open(path_); !opened)
         return opened;
     ++fileReads_;
-    // The changes as they are to stand in the file: in its encoding.
     const ProfileEncoding encoding = DetectProfileEncoding(current.Text());
+    if (fromFile) {
+        // What the file holds now: the values at hand, unless another
+        // process has saved since they were taken.
+        const FileStamp now = current.Exists() ? current.Stamp() : FileStamp();
+        const bool atHandCurrent = atHandFrom_ && *atHandFrom_ == now;
+        std::optional<std::vector<ProfileChange>> more = AsStored(fromFile(
+            atHandCurrent ? atHand_
+                          : ValuesAsRead(EditProfile(current.Text(), encoding, {}, SameNameToTheReader,
+                                                     InFileEncoding(atHandKeys_, encoding))
+                                             .wantedValues,
+                                         encoding)));
+        if (!more)
+            return Failed(SaveFailure::CannotHold);
+        changes.insert(changes.end(), more->begin(), more->end());
+    }
+    // The changes as they are to stand in the file: in its encoding.
     std::vector<ProfileChange> encoded = changes;
     for (ProfileChange& change : encoded) {
         change.section = InFileEncoding(change.section, encoding);
@@ -747,6 +790,7 @@ SaveResult SettingsFile::SaveInTurn(const std::vector<ProfileChange>& changes, s
                            nullptr);
     };
     SaveResult saved;
+    bool inPlace = false;
     {
         FileHandle file(createCopy());
         if (file.handle == INVALID_HANDLE_VALUE) {
@@ -756,26 +800,37 @@ SaveResult SettingsFile::SaveInTurn(const std::vector<ProfileChange>& changes, s
             DeleteFileA(copy.c_str());
             file.handle = createCopy();
         }
-        if (file.handle == INVALID_HANDLE_VALUE)
-            return FailedNow();
-        DWORD error = failsAt(SaveStep::TemporaryCreated);
-        if (!error && !WritePieces(file.handle, edit.pieces))
-            error = LastErrorOr(ERROR_WRITE_FAULT);
-        if (!error)
-            error = failsAt(SaveStep::TemporaryWritten);
-        if (!error && !FlushFileBuffers(file.handle))
-            error = LastErrorOr(ERROR_WRITE_FAULT);
-        if (!error)
-            error = failsAt(SaveStep::TemporaryFlushed);
-        if (error)
-            saved = FailedWith(error);
+        if (file.handle == INVALID_HANDLE_VALUE) {
+            const DWORD error = LastErrorOr(ERROR_GEN_FAILURE);
+            if (!NoRoomForCopy(error))
+                return FailedWith(error);
+            inPlace = true;
+        } else {
+            DWORD error = failsAt(SaveStep::TemporaryCreated);
+            if (!error && !WritePieces(file.handle, edit.pieces))
+                error = LastErrorOr(ERROR_WRITE_FAULT);
+            if (!error)
+                error = failsAt(SaveStep::TemporaryWritten);
+            if (!error && !FlushFileBuffers(file.handle))
+                error = LastErrorOr(ERROR_WRITE_FAULT);
+            if (!error)
+                error = failsAt(SaveStep::TemporaryFlushed);
+            if (error)
+                saved = FailedWith(error);
+        }
     }
     current.Close();
-    if (saved)
-        saved = SwapIn(copy, path_);
-    if (!saved) {
-        DeleteFileA(copy.c_str());
-        return saved;
+    if (inPlace) {
+        // The pieces point into the text read, not into the file.
+        if (const SaveResult written = WriteInPlace(path_, edit.pieces); !written)
+            return written;
+    } else {
+        if (saved)
+            saved = SwapIn(copy, path_);
+        if (!saved) {
+            DeleteFileA(copy.c_str());
+            return saved;
+        }
     }
     // Still in the turn: no other save has come between.
     atHand_.swap(valuesAtHand);

@@ -1,17 +1,20 @@
-// The plug-in's INI file, VelmoroMailSearch.ini. The values a run needs each
-// time are kept at hand: read with the whole file in one pass when it has
-// changed (another process's save, a hand edit), and taken from each save's
-// own text. Other reads (the favourites) go to the file through the
-// private-profile functions. A save writes the whole new file beside the old
-// one and swaps it in: at every moment the file is the complete old one or
-// the complete new one, whenever the process dies. Saves by processes that
-// share the file take turns, each reading the file afresh, so none undoes
-// another's change.
+// The plug-in's INI file, VelmoroMailSearch.ini. Every value is read by one
+// parser of the plug-in's own (profile_text.h), the one saves use, so no two
+// readers can disagree: the platform's reader is not asked. The values a run
+// needs each time are kept at hand: read with the whole file in one pass
+// when it has changed (another process's save, a hand edit), and taken from
+// each save's own text. A save writes the whole new file beside the old one
+// and swaps it in: at every moment the file is the complete old one or the
+// complete new one, whenever the process dies. Where the folder takes no new
+// file, the file is written in place, as the platform's writer does. Saves
+// by processes that share the file take turns, each reading the file afresh,
+// so none undoes another's change.
 #pragma once
 
 #include "query/packed_pairs.h"
 #include "settings/profile_text.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -81,6 +84,11 @@ struct FileStamp {
 // Keys (first) and their values (second), in one block.
 using KeyValueList = PackedPairs;
 
+// Changes worked out, during a save and under its lock, from the values at
+// hand as the file holds them at that moment: a change to a list that other
+// processes change too (the history) is made to the list as they left it.
+using ChangesFromFile = std::function<std::vector<ProfileChange>(const std::vector<std::string>& atHandInFile)>;
+
 class SettingsFile {
 public:
     // The file at `path`, a full path. With no path (null or empty) the
@@ -91,9 +99,9 @@ public:
     SettingsFile(const SettingsFile&) = delete;
     SettingsFile& operator=(const SettingsFile&) = delete;
 
-    // The value of the key, or an empty string when it (or its section, or
-    // the file) is absent, through the reader. Nothing only when memory runs
-    // out.
+    // The value of the key as the reader reads it, or an empty string when
+    // it (or its section, or the file) is absent or the file cannot be read.
+    // Nothing only when memory runs out.
     std::optional<std::string> ReadValue(const char* section, const char* key) const;
 
     // The keys of the section that have a value, in the file's order, each
@@ -119,13 +127,11 @@ public:
     bool Refresh();
 
     // The value of the key at `place` in the list kept at hand, exactly as
-    // GetPrivateProfileStringA would give it: empty when absent.
+    // ReadValue would give it: empty when absent.
     const std::string& AtHand(std::size_t place) const { return atHand_[place]; }
 
-    // How often the file was opened and read whole, and how often the
-    // private-profile reader was asked: for the tests.
+    // How often the file was opened and read whole: for the tests.
     std::size_t FileReads() const { return fileReads_; }
-    std::size_t ReaderCalls() const { return readerCalls_; }
 
     // Makes every change in one save, or none of them: each value is stored
     // so that ReadValue gives it back unchanged (line breaks become spaces);
@@ -133,8 +139,10 @@ public:
     // UTF-16 with a mark). A failure says why nothing was written; the file
     // then keeps what it held. The change at `asking`, if any, asks first:
     // it tells what its key held, and never replaces a value that is not
-    // empty with another (that is for the user to agree to).
-    SaveResult Save(const std::vector<ProfileChange>& changes, std::optional<std::size_t> asking = std::nullopt);
+    // empty with another (that is for the user to agree to). The changes
+    // `fromFile` gives are made after these, in the same save.
+    SaveResult Save(const std::vector<ProfileChange>& changes, std::optional<std::size_t> asking = std::nullopt,
+                    const ChangesFromFile& fromFile = nullptr);
 
     // One change, saved on its own.
     SaveResult WriteValue(const char* section, const char* key, const char* value);
@@ -145,8 +153,10 @@ public:
     void SetSaveStepHook(SaveStepHook hook) { hook_ = hook; }
 
 private:
-    SaveResult SaveInTurn(const std::vector<ProfileChange>& changes, std::optional<std::size_t> asking);
-    SaveResult SaveInMemory(const std::vector<ProfileChange>& changes, std::optional<std::size_t> asking);
+    SaveResult SaveInTurn(std::vector<ProfileChange> changes, std::optional<std::size_t> asking,
+                          const ChangesFromFile& fromFile);
+    SaveResult SaveInMemory(std::vector<ProfileChange> changes, std::optional<std::size_t> asking,
+                            const ChangesFromFile& fromFile);
     void TakeValuesAtHandFromMemory();
 
     std::string path_;
@@ -161,5 +171,4 @@ private:
     mutable std::string listedSection_;
     mutable std::optional<FileStamp> listedFrom_;
     mutable KeyValueList listed_;
-    mutable std::size_t readerCalls_ = 0;
 };
