@@ -1137,6 +1137,67 @@ TEST_F(SearchRunTest, DeleteRemovesTheHighlightedEntryOfTheDroppedList) {
     EXPECT_EQ(ListedHistory(), (Lines{"abc", "A", "C"}));
 }
 
+// Another process's saves while the dialog is open stay: a query confirmed
+// here, or an entry deleted here, changes the history as the file holds it.
+// A warning while the dialog is open is the dialog's, which waits behind it.
+TEST_F(SearchRunTest, TheHistoryKeepsWhatAnotherProcessSavedMeanwhile) {
+    WriteWholeFile(iniPath_, "[History]\r\nhistory0=A\r\nhistory1=B\r\n");
+    ASSERT_NO_FATAL_FAILURE(Load());
+    const auto deleteThird = [](HWND dialog) {
+        const HWND box = GetDlgItem(dialog, 1000);
+        WaitForQueryFocus(dialog);
+        SendMessageA(box, CB_SHOWDROPDOWN, TRUE, 0);
+        for (int i = 0; i < 3; ++i)
+            PressKey(dialog, VK_DOWN);
+        EXPECT_TRUE(WaitUntil([&] { return SendMessageA(box, CB_GETCURSEL, 0, 0) == 2; }));
+        PressKey(dialog, VK_DELETE);
+    };
+    DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
+                [&](HWND dialog) {
+                    WriteWholeFile(iniPath_, "[History]\r\nhistory0=other\r\nhistory1=A\r\nhistory2=B\r\n");
+                    TypeQuery(dialog, "mine");
+                    Click(dialog, IDOK);
+                });
+    EXPECT_EQ(ListedHistory(), (Lines{"mine", "other", "A", "B"}));
+    DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
+                [&](HWND dialog) {
+                    WriteWholeFile(iniPath_, "[History]\r\nhistory0=later\r\nhistory1=mine\r\nhistory2=other\r\n"
+                                             "history3=A\r\nhistory4=B\r\n");
+                    deleteThird(dialog); // A
+                    EXPECT_TRUE(WaitUntil([&] { return ListItems(dialog).size() == 3; }));
+                    SendMessageA(GetDlgItem(dialog, 1000), CB_SHOWDROPDOWN, FALSE, 0);
+                    PressKey(dialog, VK_ESCAPE);
+                });
+    EXPECT_EQ(Setting("History", "history3"), "B");
+    EXPECT_EQ(ListedHistory(), (Lines{"later", "mine", "other", "B"}));
+    // A Delete that cannot be saved: the warning is the dialog's.
+    ASSERT_TRUE(SetFileAttributesA(iniPath_.c_str(), FILE_ATTRIBUTE_READONLY));
+    HWND dialogShown = nullptr;
+    MessageBoxLook look;
+    bool enabledBehind = true;
+    Lines messages;
+    DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
+                [&](HWND window) {
+                    if (IsMessageBox(window)) {
+                        look = LookOf(window);
+                        enabledBehind = IsWindowEnabled(dialogShown);
+                        AnswerSearchRun(window, {}, messages);
+                    } else if (!dialogShown) {
+                        dialogShown = window;
+                        deleteThird(window); // other
+                    } else {
+                        EXPECT_TRUE(IsWindowEnabled(window)) << "once the warning is answered";
+                        SendMessageA(GetDlgItem(window, 1000), CB_SHOWDROPDOWN, FALSE, 0);
+                        PressKey(window, VK_ESCAPE);
+                    }
+                });
+    SetFileAttributesA(iniPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(look.owner, dialogShown);
+    EXPECT_FALSE(enabledBehind);
+    EXPECT_EQ(ListedHistory(), (Lines{"later", "mine", "B"})) << "the change kept in memory";
+}
+
 // Sixteen megabytes typed, or pasted by a macro, fit a 32-bit host: they are
 // searched in full, with no message, and the settings stay usable. (Running
 // out of memory instead is the limits tests' part. The dialog's edit control

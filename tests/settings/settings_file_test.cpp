@@ -67,8 +67,8 @@ TEST_F(SettingsFileTest, ValuesReadBackAsWritten) {
 }
 
 TEST_F(SettingsFileTest, ValuesOfAnyLengthAreReadWhole) {
-    // The first buffer holds 256 bytes; longer values make it grow.
-    for (std::string::size_type length : {253u, 254u, 255u, 256u, 600u, 20000u, 60000u}) {
+    // Short and long, up to a file well over 256 KB.
+    for (std::string::size_type length : {253u, 254u, 255u, 256u, 600u, 20000u, 60000u, 300000u}) {
         const std::string value(length, 'x');
         WriteWholeFile(path_, "[S]\r\nlong=" + value + "\r\n");
         EXPECT_EQ(Read("S", "long").size(), length);
@@ -164,6 +164,48 @@ TEST_F(SettingsFileTest, GarbageLinesAndLongKeysDoNotDisturbTheRest) {
     EXPECT_EQ(Read("History", "history1"), "second");
     EXPECT_EQ(Read("Config", "radio"), "3");
     EXPECT_NE(ExistingFileText(path_).find("huge=" + std::string(1 << 20, 'h') + "\r\n"), std::string::npos);
+}
+
+// Whatever the file is, a value read alone and the same value listed are
+// one, and a save goes through where the platform's writer would.
+TEST_F(SettingsFileTest, ReadsListsAndSavesAgreeOnEveryFile) {
+    const std::string name = "\x8f\x54\x95\xf1"; // 週報
+    const std::string value = "subject:\x8f\x54\x95\xf1";
+    const std::string utf8Name = "\xe9\x80\xb1\xe5\xa0\xb1";
+    const std::string utf8Value = "subject:" + utf8Name;
+    const struct {
+        const char* name;
+        std::string file;
+        bool copyNameTaken; // by a folder: no copy can be made beside the file
+    } cases[] = {
+        {"ANSI", "[Favorite]\r\n" + name + "=" + value + "\r\n", false},
+        {"UTF-8 with a mark", "\xEF\xBB\xBF[Favorite]\r\n" + utf8Name + "=" + utf8Value + "\r\n", false},
+        {"over 256 KB", "[History]\r\nfill=" + std::string(300000, 'f') + "\r\n[Favorite]\r\n" + name + "=" + value + "\r\n",
+         false},
+        {"the copy's name taken", "[Favorite]\r\n" + name + "=" + value + "\r\n", true},
+    };
+    const std::string copy = folder_ + "\\VelmoroMailSearch.new";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteWholeFile(path_, c.file);
+        if (c.copyNameTaken) {
+            ASSERT_TRUE(CreateDirectoryA(copy.c_str(), nullptr));
+        }
+        SettingsFile settings(path_.c_str());
+        EXPECT_EQ(settings.ReadValue("Favorite", name.c_str()), value);
+        const KeyValueList& listed = settings.ListOf("Favorite");
+        ASSERT_EQ(listed.Count(), 1u);
+        EXPECT_EQ(listed.First(0), name);
+        EXPECT_EQ(listed.Second(0), value);
+        EXPECT_TRUE(settings.WriteValue("Favorite", "new", "from:x"));
+        EXPECT_EQ(SettingsFile(path_.c_str()).ReadValue("Favorite", "new"), "from:x");
+        EXPECT_EQ(settings.ReadValue("Favorite", name.c_str()), value);
+        const std::string after = ExistingFileText(path_);
+        EXPECT_EQ(after.substr(0, 3), c.file.substr(0, 3)) << "the mark";
+        if (c.copyNameTaken) {
+            EXPECT_TRUE(RemoveDirectoryA(copy.c_str()));
+        }
+    }
 }
 
 } // namespace
