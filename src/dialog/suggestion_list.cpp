@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -57,51 +58,59 @@ void TakeRow(SuggestionList& list, LRESULT index) {
     PutCaret(list.field, taken, start + row.size());
 }
 
-// A row as the list gives it to a reader (a screen reader asks the list box
-// for its items' texts): what taking it puts in, a tab, what it means.
-std::string RowLine(const SuggestionList& list, WPARAM index) {
+// The longest line the list holds for a row, in bytes: a favourite's text
+// may run to tens of kilobytes, of which a row shows the start.
+constexpr std::size_t kLongestLine = 1024;
+
+// A row as the list holds it, for drawing and for any reader (a screen
+// reader asks the list box for its items' texts): what taking it puts in, a
+// tab, what it means. Past the rows, the line that says how many more match.
+std::string RowLine(const SuggestionList& list, std::size_t index) {
+    if (index == list.shown.rows.size() && list.more)
+        return MoreRowsLine(list.more);
     if (index >= list.shown.rows.size())
         return std::string();
     const SuggestionRow row = list.shown.rows[index];
-    return SuggestionText(row, list.favorites) + '\t' + std::string(SuggestionDescription(row, list.favorites));
+    std::string line =
+        SuggestionText(row, list.favorites) + '\t' + std::string(SuggestionDescription(row, list.favorites));
+    if (line.size() > kLongestLine) {
+        std::size_t cut = 0;
+        while (cut < line.size()) {
+            const std::size_t next = cut + ShiftJisCharLength(line.data(), cut, line.size());
+            if (next > kLongestLine)
+                break;
+            cut = next;
+        }
+        line.resize(cut);
+    }
+    return line;
 }
 
 // A click takes the row under it; the list never takes activation or the
-// focus, so typing goes on in the field. The rows' texts are ours: the list
-// holds only their number, so that a hundred thousand favourites show at
-// once.
+// focus, so typing goes on in the field. The list holds its rows' texts
+// (LBS_HASSTRINGS), so every reader gets them from the system, in ANSI or in
+// Unicode, and nothing is written past a reader's buffer.
 LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* list = reinterpret_cast<SuggestionList*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    try {
-        switch (message) {
-        case WM_MOUSEACTIVATE:
-            return MA_NOACTIVATE;
-        case WM_LBUTTONDOWN: {
-            const LRESULT hit = SendMessageA(window, LB_ITEMFROMPOINT, 0, lParam);
-            if (list && HIWORD(hit) == 0)
+    switch (message) {
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_LBUTTONDOWN: {
+        const LRESULT hit = SendMessageA(window, LB_ITEMFROMPOINT, 0, lParam);
+        if (list && HIWORD(hit) == 0) {
+            try {
                 TakeRow(*list, LOWORD(hit));
-            return 0;
+            } catch (...) {
+                PostMessageA(list->dialog, kSuggestionsOutOfMemory, 0, 0);
+            }
         }
-        case WM_LBUTTONDBLCLK:
-        case WM_LBUTTONUP:
-            return 0;
-        case LB_GETTEXTLEN:
-            return list && wParam < list->shown.rows.size() ? static_cast<LRESULT>(RowLine(*list, wParam).size())
-                                                            : LB_ERR;
-        case LB_GETTEXT: {
-            if (!list || wParam >= list->shown.rows.size())
-                return LB_ERR;
-            const std::string line = RowLine(*list, wParam);
-            std::copy(line.c_str(), line.c_str() + line.size() + 1, reinterpret_cast<char*>(lParam));
-            return static_cast<LRESULT>(line.size());
-        }
-        default:
-            break;
-        }
-    } catch (...) {
-        if (list)
-            PostMessageA(list->dialog, kSuggestionsOutOfMemory, 0, 0);
-        return message == LB_GETTEXT || message == LB_GETTEXTLEN ? LB_ERR : 0;
+        return 0;
+    }
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+        return 0;
+    default:
+        break;
     }
     return CallWindowProcA(g_listBoxProcedure, window, message, wParam, lParam);
 }
@@ -109,7 +118,7 @@ LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 HWND MakeListWindow(SuggestionList& list) {
     const HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "ListBox", "",
                                         WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED |
-                                            LBS_NODATA | LBS_NOINTEGRALHEIGHT,
+                                            LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
                                         0, 0, 0, 0, list.dialog, nullptr,
                                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(list.dialog, GWLP_HINSTANCE)),
                                         nullptr);
@@ -133,10 +142,28 @@ HWND MakeListWindow(SuggestionList& list) {
     return window;
 }
 
-void Fill(HWND window, std::size_t rows) {
-    SendMessageA(window, LB_SETCOUNT, rows, 0);
+// The list holds the first kListedRows rows, and a line for the rest.
+// Memory running out throws.
+void Fill(SuggestionList& list) {
+    const std::size_t listed = std::min(list.shown.rows.size(), kListedRows);
+    list.more = list.shown.rows.size() - listed;
+    list.shown.rows.resize(listed);
+    std::vector<std::string> lines;
+    lines.reserve(listed + 1);
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < listed + (list.more ? 1 : 0); ++i) {
+        lines.push_back(RowLine(list, i));
+        bytes += lines.back().size() + 1;
+    }
+    const HWND window = list.window;
+    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(window, LB_RESETCONTENT, 0, 0);
+    SendMessageA(window, LB_INITSTORAGE, lines.size(), bytes);
+    for (const std::string& line : lines)
+        SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     // Nothing highlighted: Enter confirms what was typed.
     SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SendMessageA(window, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(window, nullptr, TRUE);
 }
 
@@ -162,8 +189,9 @@ void Place(HWND window, HWND queryBox, std::size_t rows) {
                  static_cast<int>(height), SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
-void MoveHighlight(HWND window, bool down) {
-    const LRESULT count = SendMessageA(window, LB_GETCOUNT, 0, 0);
+// Over the rows that can be taken: the line for the rest is not one.
+void MoveHighlight(HWND window, std::size_t rows, bool down) {
+    const LRESULT count = static_cast<LRESULT>(rows);
     const LRESULT current = SendMessageA(window, LB_GETCURSEL, 0, 0);
     LRESULT next;
     if (down)
@@ -198,14 +226,15 @@ void UpdateSuggestions(SuggestionList& list, const SearchDialogState& state) {
     if (!list.window && !(list.window = MakeListWindow(list)))
         return;
     list.shown = std::move(suggestions);
-    Fill(list.window, list.shown.rows.size());
-    Place(list.window, GetParent(list.field), list.shown.rows.size());
+    Fill(list);
+    Place(list.window, GetParent(list.field), list.shown.rows.size() + (list.more ? 1 : 0));
 }
 
 void CloseSuggestions(SuggestionList& list) {
     if (Shown(list))
         ShowWindow(list.window, SW_HIDE);
     list.shown.rows.clear();
+    list.more = 0;
 }
 
 void DestroySuggestions(SuggestionList& list) {
@@ -213,6 +242,7 @@ void DestroySuggestions(SuggestionList& list) {
         DestroyWindow(list.window);
     list.window = nullptr;
     list.shown.rows.clear();
+    list.more = 0;
 }
 
 bool SuggestionListTakes(SuggestionList& list, UINT message, WPARAM wParam) {
@@ -224,7 +254,7 @@ bool SuggestionListTakes(SuggestionList& list, UINT message, WPARAM wParam) {
         switch (wParam) {
         case VK_DOWN:
         case VK_UP:
-            MoveHighlight(list.window, wParam == VK_DOWN);
+            MoveHighlight(list.window, list.shown.rows.size(), wParam == VK_DOWN);
             return true;
         case VK_RETURN:
         case VK_TAB: {
@@ -294,12 +324,13 @@ bool DrawSuggestion(const SuggestionList& list, const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(highlighted ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     if (item.itemID != static_cast<UINT>(-1)) {
         const std::string line = RowLine(list, item.itemID);
+        const bool rest = item.itemID >= list.shown.rows.size();
         SetBkMode(item.hDC, TRANSPARENT);
-        SetTextColor(item.hDC, GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        SetTextColor(item.hDC, GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : rest ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
         const int margin = 2;
         const int tab = std::max(list.tabStop, 1);
         TabbedTextOutA(item.hDC, item.rcItem.left + margin, item.rcItem.top + 1, line.c_str(),
-                       static_cast<int>(std::min<std::size_t>(line.size(), 1024)), 1, &tab, item.rcItem.left + margin);
+                       static_cast<int>(line.size()), 1, &tab, item.rcItem.left + margin);
     }
     if (item.itemState & ODS_FOCUS)
         DrawFocusRect(item.hDC, &item.rcItem);

@@ -1,5 +1,6 @@
 // The list under the query field that suggests completions of the term being
-// typed. It is a standard list box (screen readers read it) in a popup owned
+// typed. It is a standard list box holding its rows' texts (screen readers
+// and every other reader of list boxes read them) in a popup owned
 // by the dialog, never activated and never focused: typing goes on in the
 // field, which hands it the keys it takes.
 #pragma once
@@ -21,7 +22,8 @@ struct SuggestionList {
     HWND dialog = nullptr;
     HWND field = nullptr;  // the query field's edit control
     HWND window = nullptr; // made when first shown
-    Suggestions shown;
+    Suggestions shown;     // the rows listed
+    std::size_t more = 0;  // rows that match past those, said in a last line
     const FavoriteSuggestions* favorites = nullptr; // asked for once, when "fav:" is typed
     bool favoritesAsked = false;
     bool composing = false; // an input method composition is open in the field

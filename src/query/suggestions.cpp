@@ -220,6 +220,13 @@ std::string_view SuggestionDescription(SuggestionRow row, const FavoriteSuggesti
     return std::string_view();
 }
 
+std::string MoreRowsLine(std::size_t more) {
+    // ほか N 件あります。続けて入力すると絞り込めます
+    return "\x82\xd9\x82\xa9 " + std::to_string(more) +
+           " \x8c\x8f\x82\xa0\x82\xe8\x82\xdc\x82\xb7\x81" "B\x91\xb1\x82\xaf\x82\xc4\x93\xfc\x97\xcd\x82\xb7\x82\xe9"
+           "\x82\xc6\x8di\x82\xe8\x8d\x9e\x82\xdf\x82\xdc\x82\xb7";
+}
+
 std::string FoldedName(std::string_view name) {
     return Folded(name);
 }

@@ -67,6 +67,14 @@ bool AsksForFavorites(const std::string& text, std::size_t caret, Separators sep
 Suggestions Suggest(const std::string& text, std::size_t caret, Separators separators,
                     const FavoriteSuggestions* favorites);
 
+// The rows the list holds at most; past them, a last row says how many more
+// match and that typing narrows them (every favourite stays reachable by its
+// name, and the list fills at once whatever the file holds).
+constexpr std::size_t kListedRows = 100;
+
+// That last row's text, for `more` rows not listed (Shift_JIS).
+std::string MoreRowsLine(std::size_t more);
+
 // What taking the row puts in the field ("subject:", "attach:*", "fav:",
 // "fav:weekly"), and what the list says of it beside that (Shift_JIS).
 std::string SuggestionText(SuggestionRow row, const FavoriteSuggestions* favorites);

@@ -1071,6 +1071,48 @@ TEST_F(SearchRunTest, TheSuggestionListOffersCompletionsAndTakesItsKeys) {
     }
 }
 
+// Any program reads the list as list boxes are read, in ANSI or in Unicode,
+// and gets each row whole with nothing written past its buffer; past the
+// rows listed, a last line says how many more match.
+TEST_F(SearchRunTest, TheSuggestionListIsReadAsListBoxesAre) {
+    std::string file = "[Favorite]\r\n\x8f\x54\x95\xf1=subject:\x8f\x54\x95\xf1\r\n"; // 週報
+    for (int i = 0; i < 149; ++i)
+        file += "n" + std::to_string(i) + "=from:x\r\n";
+    WriteWholeFile(iniPath_, file);
+    ASSERT_NO_FATAL_FAILURE(Load());
+    Lines ansi;
+    std::vector<std::wstring> unicode;
+    DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
+                [&](HWND dialog) {
+                    WaitForQueryFocus(dialog);
+                    TypeKeys(dialog, "fav:");
+                    Settle(dialog);
+                    const HWND list = SuggestionListOf(dialog);
+                    const LRESULT count = list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0;
+                    for (LRESULT i = 0; i < count; ++i) {
+                        const LRESULT bytes = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+                        const LRESULT units = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+                        ASSERT_GE(bytes, 0);
+                        ASSERT_GE(units, 0);
+                        std::string a(static_cast<std::size_t>(bytes) + 1 + 8, '#');
+                        std::wstring w(static_cast<std::size_t>(units) + 1 + 8, L'#');
+                        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&a[0]));
+                        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&w[0]));
+                        EXPECT_EQ(a.substr(a.size() - 8), std::string(8, '#')) << "row " << i;
+                        EXPECT_EQ(w.substr(w.size() - 8), std::wstring(8, L'#')) << "row " << i;
+                        ansi.push_back(a.c_str());
+                        unicode.push_back(w.c_str());
+                    }
+                    PressKey(dialog, VK_ESCAPE);
+                    PressKey(dialog, VK_ESCAPE);
+                });
+    ASSERT_EQ(ansi.size(), 101u);
+    EXPECT_EQ(ansi[0], "fav:\x8f\x54\x95\xf1\tsubject:\x8f\x54\x95\xf1");
+    EXPECT_EQ(unicode[0], L"fav:週報\tsubject:週報");
+    EXPECT_EQ(ansi[99], "fav:n98\tfrom:x");
+    EXPECT_EQ(unicode[100], L"ほか 50 件あります。続けて入力すると絞り込めます");
+}
+
 // Enter with nothing highlighted confirms exactly what was typed.
 TEST_F(SearchRunTest, EnterWithNothingHighlightedSearchesTheTypedText) {
     ASSERT_NO_FATAL_FAILURE(Load());
