@@ -116,6 +116,25 @@ std::string Shown(const std::string& text, std::size_t shown = kNameShown) {
     return text.substr(0, end) + kCutShort;
 }
 
+// A path as the user reads it: one separator between its parts, whatever
+// a registry value ends with ("C:\\Pellarin\\" + "\\VelmoroMailSearch.ini").
+// A network path keeps its leading pair; a backslash that is the second
+// byte of a character is no separator.
+std::string PathShown(const std::string& path) {
+    std::string shown;
+    shown.reserve(path.size());
+    bool afterSeparator = false;
+    for (std::size_t at = 0; at < path.size();) {
+        const std::size_t length = ShiftJisCharLength(path.data(), at, path.size());
+        const bool separator = length == 1 && path[at] == '\\';
+        if (!(separator && afterSeparator && at > 1))
+            shown.append(path, at, length);
+        afterSeparator = separator;
+        at += length;
+    }
+    return shown;
+}
+
 // A favourite's text on a line of its own after its label.
 std::string TextLine(const char* label, const std::string& text) {
     return "\n" + std::string(label) + Shown(text, kFavoriteTextShown);
@@ -134,7 +153,8 @@ std::string StoredFavoritesText(const std::vector<std::string>& stored, const st
         if (stored.size() > kFavoritesListed)
             text += Fill(kMoreFavorites, std::to_string(stored.size() - kFavoritesListed));
     }
-    return text + "\n" + (settingsPath.empty() ? std::string(kSettingsInMemoryOnlyLabel) : kSettingsFileLabel + settingsPath);
+    return text + "\n" +
+           (settingsPath.empty() ? std::string(kSettingsInMemoryOnlyLabel) : kSettingsFileLabel + PathShown(settingsPath));
 }
 
 } // namespace
@@ -142,7 +162,7 @@ std::string StoredFavoritesText(const std::vector<std::string>& stored, const st
 std::string SaveFailureText(const SaveResult& result, const std::string& path) {
     const std::string cause = kSaveFailureCauses[static_cast<int>(result.failure)];
     return (result.failure == SaveFailure::Other ? Fill(cause.c_str(), std::to_string(result.error)) : cause) + "\n" +
-           kSettingsFileLabel + path;
+           kSettingsFileLabel + PathShown(path);
 }
 
 std::string UnknownFavoriteMessage(const std::string& name, const std::vector<std::string>& stored,
@@ -177,7 +197,7 @@ std::string NothingToDeleteMessage(const std::string& name, const std::vector<st
 }
 
 std::string HelpFileMissingMessage(const std::string& helpFile) {
-    return helpFile.empty() ? std::string(kHelpFolderUnknownMessage) : kHelpFileMissingMessage + ("\n" + helpFile);
+    return helpFile.empty() ? std::string(kHelpFolderUnknownMessage) : kHelpFileMissingMessage + ("\n" + PathShown(helpFile));
 }
 
 namespace {

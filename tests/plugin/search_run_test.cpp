@@ -433,6 +433,37 @@ TEST_F(SearchRunTest, FavouritesTheFileCannotHoldAreRefused) {
     }
 }
 
+// A folder registered with its trailing separator (as the mail client's own
+// value is) is shown with one separator before the file's name.
+TEST_F(SearchRunTest, PathsAreShownWithOneSeparator) {
+    const struct {
+        const char* name;
+        bool macroPath, installLocation; // else the mail client's folder
+    } cases[] = {
+        {"the macro folder", true, true},
+        {"the editor's folder", false, true},
+        {"the mail client's folder", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = c.macroPath || c.installLocation ? folder_ : ProgramFolder();
+        SetEditorMacroPath(c.macroPath ? (folder_ + "\\").c_str() : nullptr);
+        SetEditorInstallLocation(c.installLocation ? (c.macroPath ? editorFolder_ : folder_ + "\\").c_str() : nullptr);
+        ASSERT_NO_FATAL_FAILURE(Load());
+        const Lines told = Search("", {"fav:", 1001}, 1);
+        ASSERT_EQ(told.size(), 1u);
+        const std::string ini = folder + "\\VelmoroMailSearch.ini";
+        EXPECT_EQ(told[0].substr(told[0].size() - ini.size()), ini);
+        if (c.installLocation) { // the help file is not in the mail client's folder
+            const Lines missing = Search("", {"help:", 1001}, 1);
+            ASSERT_EQ(missing.size(), 1u);
+            const std::string help = folder + "\\VelmoroMailSearch.txt";
+            EXPECT_EQ(missing[0].substr(missing[0].size() - help.size()), help);
+        }
+        Unload();
+    }
+}
+
 TEST_F(SearchRunTest, HelpOpensTheHelpFileOnceBuiltCommandLine) {
     ASSERT_NO_FATAL_FAILURE(Load());
     // Not there yet: the message says where it belongs, and nothing starts.
