@@ -291,10 +291,6 @@ bool SuggestionListTakes(SuggestionList& list, UINT message, WPARAM wParam) {
     case WM_SYSKEYDOWN: // Alt+↓ drops the history, Alt+1 picks a scope
     case WM_KILLFOCUS:
     case WM_LBUTTONDOWN:
-    case WM_PASTE:
-    case WM_CUT:
-    case WM_UNDO:
-    case EM_UNDO:
         CloseSuggestions(list);
         return false;
     default:
@@ -303,6 +299,22 @@ bool SuggestionListTakes(SuggestionList& list, UINT message, WPARAM wParam) {
 }
 
 void AfterFieldMessage(SuggestionList& list, const SearchDialogState& state, UINT message, WPARAM wParam) {
+    switch (message) {
+    // Text put in otherwise than typed: by an input method (a replacement of
+    // the selection, its characters, its result), a paste, a cut, Undo.
+    case EM_REPLACESEL:
+    case WM_IME_CHAR:
+    case WM_IME_ENDCOMPOSITION:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+        UpdateSuggestions(list, state);
+        return;
+    default:
+        break;
+    }
     if (message == WM_CHAR) {
         if (wParam >= 0x20 || wParam == '\b')
             UpdateSuggestions(list, state);

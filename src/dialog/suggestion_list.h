@@ -47,7 +47,8 @@ void DestroySuggestions(SuggestionList& list);
 // out throws.
 bool SuggestionListTakes(SuggestionList& list, UINT message, WPARAM wParam);
 
-// After the field's own procedure: typing and deleting update the list,
+// After the field's own procedure: every change of the text updates the
+// list (typing, deleting, an input method's text, a paste, a cut, Undo),
 // moving the caret otherwise closes it. Memory running out throws.
 void AfterFieldMessage(SuggestionList& list, const SearchDialogState& state, UINT message, WPARAM wParam);
 

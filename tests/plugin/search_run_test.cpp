@@ -1034,6 +1034,11 @@ TEST_F(SearchRunTest, TheSuggestionListOffersCompletionsAndTakesItsKeys) {
          "\x93\x63\x92\x86 from:", false},
         {"a target after Japanese text", "", "\x93\x63\x92\x86 |fr", {"from+to:", "from:"}, {}, "\x93\x63\x92\x86 fr",
          true},
+        // After "^": put in by an input method's replacement of the selection.
+        {"a full-width prefix from an input method", "", "^\x82\x93\x82\x95\x82\x82\x82\x8a\x82\x85\x82\x83\x82\x94\x81\x46",
+         {"subject:"}, {}, "\x82\x93\x82\x95\x82\x82\x82\x8a\x82\x85\x82\x83\x82\x94\x81\x46", true},
+        {"a favourite's name from an input method", "[Favorite]\r\n\x8f\x54\x95\xf1=x\r\nother=y\r\n\x8f\x54\x8e\x9f=z\r\n",
+         "fav:^\x8f\x54", {"fav:\x8f\x54\x95\xf1", "fav:\x8f\x54\x8e\x9f"}, {}, "fav:\x8f\x54", true},
         {"esc closes the list alone", "", "s", {"smallheaderbody:", "subject:", "smallheader:"}, {VK_ESCAPE}, "s", false},
         {"a phrase", "", "\"a s", {}, {}, "\"a s", false},
         {"a value", "", "subject:s", {}, {}, "subject:s", false},
@@ -1055,11 +1060,18 @@ TEST_F(SearchRunTest, TheSuggestionListOffersCompletionsAndTakesItsKeys) {
         DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
                     [&](HWND dialog) {
                         WaitForQueryFocus(dialog);
-                        const std::size_t put = c.typed.find('|');
+                        const std::size_t replacedAt = std::min(c.typed.find('^'), c.typed.size());
+                        const std::string typed = c.typed.substr(0, replacedAt);
+                        const std::size_t put = typed.find('|');
                         if (put != std::string::npos)
-                            PutText(dialog, c.typed.substr(0, put));
-                        TypeKeys(dialog, put == std::string::npos ? c.typed : c.typed.substr(put + 1));
+                            PutText(dialog, typed.substr(0, put));
+                        TypeKeys(dialog, put == std::string::npos ? typed : typed.substr(put + 1));
                         Settle(dialog);
+                        if (replacedAt < c.typed.size()) {
+                            const std::wstring replaced = Wide(c.typed.substr(replacedAt + 1));
+                            SendMessageW(QueryEdit(dialog), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replaced.c_str()));
+                            Settle(dialog);
+                        }
                         rows = SuggestionRows(dialog);
                         list = SuggestionListOf(dialog);
                         highlighted = list ? SendMessageA(list, LB_GETCURSEL, 0, 0) : LB_ERR;
