@@ -1,6 +1,7 @@
 #include "dialog/search_dialog.h"
 
 #include "dialog/dialog_ids.h"
+#include "dialog/field_text.h"
 #include "dialog/placement.h"
 #include "dialog/suggestion_list.h"
 #include "query/reading.h"
@@ -22,7 +23,7 @@ struct DialogContext {
     const SearchDialogState& state;
     SearchDialogChoice& choice;
     WNDPROC editProcedure = nullptr; // the query field's own
-    std::string textBeforeList;      // the field's text when the list dropped down
+    std::wstring textBeforeList;     // the field's text when the list dropped down
     SuggestionList suggestions{};
 };
 
@@ -146,26 +147,31 @@ bool RemoveHighlightedEntry(HWND dialog, DialogContext& context) {
         SendMessageA(queryBox, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
     } else {
         SendMessageA(queryBox, CB_SHOWDROPDOWN, FALSE, 0);
-        SetWindowTextA(QueryEdit(dialog), context.textBeforeList.c_str());
+        SetWindowTextW(QueryEdit(dialog), context.textBeforeList.c_str());
     }
     return true;
 }
 
 // The line under the query field: the field's text read back as it will be
 // searched. Only the text's start is read (kReadBytes and a little more), so
-// a pasted text of megabytes costs no more than a line's worth.
+// a pasted text of megabytes costs no more than a line's worth. A character
+// the mail client cannot receive is named as it was typed.
 void UpdateReading(HWND dialog) {
     const HWND line = GetDlgItem(dialog, IDC_READING);
     if (!line)
         return;
-    const HWND field = QueryEdit(dialog);
     const DialogContext& context = ContextOf(dialog);
-    std::string text(kReadBytes + 2, '\0');
-    text.resize(static_cast<std::size_t>(std::max(GetWindowTextA(field, &text[0], static_cast<int>(text.size())), 0)));
-    const std::size_t caret = CaretByte(field, text);
-    const QueryReading reading = ReadQuery(text, caret == std::string::npos ? text.size() : caret,
-                                           context.state.separators, context.suggestions.favorites);
-    SetWindowTextA(line, reading.line.c_str());
+    // Every UTF-16 unit makes at least half a byte (a surrogate pair, one "?").
+    const FieldText field = ReadField(QueryEdit(dialog), 2 * kReadBytes + 4, true);
+    const QueryReading reading =
+        ReadQuery(field.ansi, field.caret == std::string::npos ? field.ansi.size() : field.caret,
+                  context.state.separators, context.suggestions.favorites, field.unconverted);
+    std::wstring shown = WideText(reading.line);
+    if (reading.namedAt != std::string::npos && reading.namedAt < reading.line.size()) {
+        const std::size_t before = WideText(reading.line.substr(0, reading.namedAt)).size();
+        shown.replace(before, 1, field.firstUnconverted);
+    }
+    SetWindowTextW(line, shown.c_str());
 }
 
 // The field's text, and the caret, change with these.
@@ -181,6 +187,8 @@ bool ChangesTextOrCaret(UINT message) {
     case WM_UNDO:
     case EM_REPLACESEL:
     case EM_SETSEL:
+    case EM_UNDO:
+    case WM_IME_CHAR:
     case WM_IME_COMPOSITION:
     case WM_IME_ENDCOMPOSITION:
         return true;
@@ -232,7 +240,7 @@ void AddReadingLine(HWND dialog) {
     GetWindowRect(dialog, &frame);
     SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + shift,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-    const HWND line = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS,
+    const HWND line = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS,
                                       box.left, top, ok.right - box.left, height, dialog,
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_READING)),
                                       reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE)), nullptr);
@@ -251,11 +259,11 @@ LRESULT CALLBACK QueryEditProcedure(HWND edit, UINT message, WPARAM wParam, LPAR
         if (message == WM_KEYDOWN && wParam == VK_DELETE && RemoveHighlightedEntry(dialog, context))
             return 0;
         if (message == WM_GETDLGCODE)
-            return CallWindowProcA(context.editProcedure, edit, message, wParam, lParam) |
+            return CallWindowProcW(context.editProcedure, edit, message, wParam, lParam) |
                    SuggestionKeysWanted(context.suggestions, reinterpret_cast<const MSG*>(lParam));
         if (SuggestionListTakes(context.suggestions, message, wParam))
             return 0;
-        const LRESULT result = CallWindowProcA(context.editProcedure, edit, message, wParam, lParam);
+        const LRESULT result = CallWindowProcW(context.editProcedure, edit, message, wParam, lParam);
         AfterFieldMessage(context.suggestions, context.state, message, wParam);
         if (ChangesTextOrCaret(message))
             UpdateReading(dialog);
@@ -281,7 +289,8 @@ void OnInitDialog(HWND dialog, DialogContext& context) {
     PlaceOnOwnersScreen(dialog, GetWindow(dialog, GW_OWNER));
     const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
     SendMessageA(queryBox, CB_LIMITTEXT, 0, 0);
-    context.editProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+    // Subclassed as a Unicode window, so that it stays one.
+    context.editProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         QueryEdit(dialog), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(QueryEditProcedure)));
     context.suggestions.dialog = dialog;
     context.suggestions.field = QueryEdit(dialog);
@@ -346,7 +355,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         if (id == IDC_QUERY && (HIWORD(wParam) == CBN_DROPDOWN ||
                                 (HIWORD(wParam) == CBN_EDITCHANGE &&
                                  SendMessageA(GetDlgItem(dialog, IDC_QUERY), CB_GETDROPPEDSTATE, 0, 0))))
-            ContextOf(dialog).textBeforeList = WindowText(QueryEdit(dialog));
+            ContextOf(dialog).textBeforeList = TypedText(QueryEdit(dialog));
         // A history entry picked is in the field once the box is done.
         if (id == IDC_QUERY && (HIWORD(wParam) == CBN_SELCHANGE || HIWORD(wParam) == CBN_EDITCHANGE ||
                                 HIWORD(wParam) == CBN_CLOSEUP))
@@ -482,8 +491,10 @@ void PlaceOnOwnersScreen(HWND window, HWND owner) {
 
 SearchDialogChoice ShowSearchDialog(HINSTANCE module, HWND owner, const SearchDialogState& state) {
     SearchDialogChoice choice;
-    DialogContext context{state, choice, nullptr, std::string()};
-    choice.result = DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_SEARCH), owner, SearchDialogProc,
+    DialogContext context{state, choice, nullptr, std::wstring()};
+    // A Unicode dialog: its field keeps every character typed, pasted or put
+    // in by an input method; what the run takes is its ANSI text.
+    choice.result = DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_SEARCH), owner, SearchDialogProc,
                                     reinterpret_cast<LPARAM>(&context));
     if (state.openWindow)
         *state.openWindow = nullptr;

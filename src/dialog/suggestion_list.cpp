@@ -1,5 +1,6 @@
 #include "dialog/suggestion_list.h"
 
+#include "dialog/field_text.h"
 #include "dialog/search_dialog.h"
 #include "query/shift_jis.h"
 
@@ -19,43 +20,23 @@ bool Shown(const SuggestionList& list) {
     return list.window && IsWindowVisible(list.window);
 }
 
-} // namespace
-
-// An ANSI field counts its caret in bytes on Windows, in characters under
-// Wine (as a field that keeps UTF-16 does): its line's length against its
-// text's bytes tells which.
-bool CountsCharacters(HWND field) {
-    return IsWindowUnicode(field) || SendMessageA(field, EM_LINELENGTH, 0, 0) != GetWindowTextLengthA(field);
-}
-
-std::size_t CaretByte(HWND field, const std::string& text) {
-    DWORD start = 0, end = 0;
-    SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    if (start != end)
-        return std::string::npos; // a selection: nothing is being typed at a caret
-    return CountsCharacters(field) ? ShiftJisByteOffset(text, end) : std::min<std::size_t>(end, text.size());
-}
-
-namespace {
-
-void PutCaret(HWND field, const std::string& text, std::size_t byte) {
-    const std::size_t at = CountsCharacters(field) ? ShiftJisCharacterCount(text, byte) : byte;
-    SendMessageA(field, EM_SETSEL, static_cast<WPARAM>(at), static_cast<LPARAM>(at));
-}
-
 // The highlighted row's text in place of the typed fragment, the caret after
-// it; the list closes and the dialog stays.
+// it; the list closes and the dialog stays. The rest of the field keeps
+// every character as typed.
 void TakeRow(SuggestionList& list, LRESULT index) {
     if (index < 0 || static_cast<std::size_t>(index) >= list.shown.rows.size())
         return;
-    const std::string text = WindowText(list.field);
-    const std::size_t caret = std::min(CaretByte(list.field, text), text.size());
-    const std::size_t start = std::min(list.shown.fragmentStart, caret);
+    const FieldText field = ReadField(list.field, std::wstring::npos, false);
+    if (field.caret == std::string::npos)
+        return;
+    const std::size_t start = std::min(list.shown.fragmentStart, field.caret);
     const std::string row = SuggestionText(list.shown.rows[static_cast<std::size_t>(index)], list.favorites);
-    const std::string taken = text.substr(0, start) + row + text.substr(caret);
     CloseSuggestions(list);
-    SetWindowTextA(list.field, taken.c_str());
-    PutCaret(list.field, taken, start + row.size());
+    struct Taking {
+        bool& flag;
+        ~Taking() { flag = false; }
+    } taking{list.taking = true};
+    ReplaceBeforeCaret(list.field, field.caret - start, row);
 }
 
 // The longest line the list holds for a row, in bytes: a favourite's text
@@ -208,17 +189,16 @@ void UpdateSuggestions(SuggestionList& list, const SearchDialogState& state) {
         CloseSuggestions(list);
         return;
     }
-    const std::string text = WindowText(list.field);
-    const std::size_t caret = CaretByte(list.field, text);
-    if (caret == std::string::npos) {
+    const FieldText field = ReadField(list.field, std::wstring::npos, false);
+    if (field.caret == std::string::npos) {
         CloseSuggestions(list);
         return;
     }
-    if (!list.favoritesAsked && state.favorites && AsksForFavorites(text, caret, state.separators)) {
+    if (!list.favoritesAsked && state.favorites && AsksForFavorites(field.ansi, field.caret, state.separators)) {
         list.favoritesAsked = true;
         list.favorites = state.favorites();
     }
-    Suggestions suggestions = Suggest(text, std::min(caret, text.size()), state.separators, list.favorites);
+    Suggestions suggestions = Suggest(field.ansi, field.caret, state.separators, list.favorites);
     if (suggestions.rows.empty()) {
         CloseSuggestions(list);
         return;
@@ -299,6 +279,8 @@ bool SuggestionListTakes(SuggestionList& list, UINT message, WPARAM wParam) {
 }
 
 void AfterFieldMessage(SuggestionList& list, const SearchDialogState& state, UINT message, WPARAM wParam) {
+    if (list.taking)
+        return; // the row taken is in place: the list stays closed
     switch (message) {
     // Text put in otherwise than typed: by an input method (a replacement of
     // the selection, its characters, its result), a paste, a cut, Undo.

@@ -28,12 +28,9 @@ struct SuggestionList {
     bool favoritesAsked = false;
     bool composing = false; // an input method composition is open in the field
     bool keyTaken = false;  // the character of a key the list took is dropped
+    bool taking = false;    // a row taken is being put in the field
     int tabStop = 0;        // where the descriptions start, in pixels
 };
-
-// The caret of the field holding `text` (its ANSI text, whole or from its
-// start), in bytes whichever unit the field counts in; npos for a selection.
-std::size_t CaretByte(HWND field, const std::string& text);
 
 // Works out the rows for the field's text and caret, and shows, moves or
 // closes the list. Memory running out throws.

@@ -40,6 +40,7 @@ constexpr std::string_view kNotAPrefix = "\x81u%\x81v\x82\xcd\x8c\x9f\x8d\xf5\x9
 constexpr std::string_view kUnclosedPhrase = "\x81u\"\x81v\x82\xc5\x8en\x82\xdf\x82\xbd\x8c\xea\x8b\xe5\x82\xaa\x95\xc2\x82\xb6\x82\xc4\x82\xa2\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x81" "A\x8c\xea\x82\xc9\x95\xaa\x82\xa9\x82\xea\x82\xc4\x8c\x9f\x8d\xf5\x82\xb3\x82\xea\x82\xdc\x82\xb7"; // 「"」で始めた語句が閉じていないため、語に分かれて検索されます
 constexpr std::string_view kEmptyPhrase = "\x8b\xf3\x82\xcc\x81u\"\"\x81v\x82\xcd\x8c\xea\x8b\xe5\x82\xc9\x82\xc8\x82\xe7\x82\xb8\x81" "A\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x8c\xea\x82\xc6\x82\xb5\x82\xc4\x8c\x9f\x8d\xf5\x82\xb3\x82\xea\x82\xdc\x82\xb7"; // 空の「""」は語句にならず、そのまま語として検索されます
 constexpr std::string_view kEscapedQuote = "\x81u%\x81v\x82\xcc\x92\xbc\x8c\xe3\x82\xcc\x81u\"\x81v\x82\xcd\x8c\xea\x8b\xe5\x82\xcc\x8fI\x82\xed\x82\xe8\x82\xc9\x82\xc8\x82\xe8\x82\xdc\x82\xb9\x82\xf1 (\x82\xb1\x82\xcc\x95\xb6\x8e\x9a\x82\xcc 2 \x83o\x83" "C\x83g\x96\xda\x82\xaa\x81u\\\x81v\x82\xc6\x93\xaf\x82\xb6\x82\xbd\x82\xdf)"; // 「%」の直後の「"」は語句の終わりになりません (この文字の 2 バイト目が「\」と同じため)
+constexpr std::string_view kUnconverted = "\x81u%\x81v\x82\xcdVelmoro\x83\x81\x81[\x83\x8b\x82\xc9\x93n\x82\xb9\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xcc\x82\xbd\x82\xdf\x81" "A\x81u?\x81v\x82\xc6\x82\xb5\x82\xc4\x8c\x9f\x8d\xf5\x82\xb3\x82\xea\x82\xdc\x82\xb7"; // 「%」はVelmoroメールに渡せない文字のため、「?」として検索されます
 constexpr std::string_view kCutShort = "\x81" "c"; // …
 
 // A full-width colon, as the input method types it.
@@ -375,7 +376,7 @@ MistypedPrefix FindMistypedPrefix(std::string_view term) {
 }
 
 QueryReading ReadQuery(const std::string& text, std::size_t caret, Separators separators,
-                       const FavoriteSuggestions* favorites) {
+                       const FavoriteSuggestions* favorites, const std::vector<std::size_t>& unconverted) {
     QueryReading reading;
     const std::size_t size = ReadSize(text);
     reading.cut = size < text.size();
@@ -418,19 +419,31 @@ QueryReading ReadQuery(const std::string& text, std::size_t caret, Separators se
         break;
     case QueryRequest::Done:
         break;
-    case QueryRequest::Search: {
+    case QueryRequest::Search:
         reading.conditions = SearchConditions(request.text, separators);
         said = SearchLine(reading.conditions);
-        const std::vector<std::string> reasons = Reader(text, size, caret, separators).Misreadings();
-        reading.misreadings = reasons.size();
-        if (!reasons.empty()) {
-            std::string flagged = std::string(kMisreadMark) + reasons.front();
-            if (reasons.size() > 1)
-                flagged += Fill(kMoreMisreadings, std::to_string(reasons.size() - 1));
-            said = flagged + std::string(kMisreadGap) + said;
-        }
         break;
     }
+    // The characters the mail client cannot receive come first, the first
+    // of them named (the caller puts it in as typed); then the terms read
+    // otherwise than they look.
+    std::size_t unconvertedRead = 0;
+    while (unconvertedRead < unconverted.size() && unconverted[unconvertedRead] < size)
+        ++unconvertedRead;
+    const std::vector<std::string> reasons =
+        request.kind == QueryRequest::Search ? Reader(text, size, caret, separators).Misreadings() : std::vector<std::string>();
+    reading.misreadings = unconvertedRead + reasons.size();
+    if (reading.misreadings > 0) {
+        std::string flagged(kMisreadMark);
+        if (unconvertedRead > 0) {
+            reading.namedAt = flagged.size() + kUnconverted.find('%');
+            flagged += Fill(kUnconverted, "?");
+        } else {
+            flagged += reasons.front();
+        }
+        if (reading.misreadings > 1)
+            flagged += Fill(kMoreMisreadings, std::to_string(reading.misreadings - 1));
+        said = flagged + std::string(kMisreadGap) + said;
     }
     reading.line = said + (reading.cut ? std::string(kCutShort) : std::string());
     return reading;

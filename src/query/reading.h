@@ -26,6 +26,9 @@ struct QueryReading {
     std::size_t misreadings = 0;  // the line begins with "※" when there are any
     std::vector<ReadCondition> conditions; // a search's, conditions first, then the flags
     bool cut = false;             // only the text's beginning was read
+    // Where the line names the first character the mail client cannot
+    // receive: a "?" for the caller to replace with it as typed; npos: none.
+    std::size_t namedAt = std::string::npos;
 };
 
 // A term meant as a target's prefix that is none: before its first colon
@@ -49,6 +52,8 @@ inline constexpr std::size_t kReadBytes = 4096;
 // term the user is still typing at the caret, that can still become what it
 // is meant to be, is not flagged: a prefix whose value is about to come, a
 // phrase whose closing quote is still to be typed. `favorites` may be null
-// (not read yet).
+// (not read yet). `unconverted`, in order: where the text holds the
+// system's default character for a character typed that the code page
+// cannot hold, which the mail client will receive as "?".
 QueryReading ReadQuery(const std::string& text, std::size_t caret, Separators separators,
-                       const FavoriteSuggestions* favorites);
+                       const FavoriteSuggestions* favorites, const std::vector<std::size_t>& unconverted = {});

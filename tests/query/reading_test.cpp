@@ -8,6 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+
 #include <random>
 #include <string>
 #include <vector>
@@ -82,6 +88,58 @@ TEST(ReadingTest, SaysHowTheTextWillBeSearched) {
          "\x82\xa8\x8b" "C\x82\xc9\x93\xfc\x82\xe8\x81uw\x81v\x82\xf0\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7"}, // お気に入り「w」を削除します
 
     }, nullptr);
+}
+
+// A UTF-8 text in Shift_JIS (the code page's own table, as Windows has it).
+std::string Sjis(const std::string& utf8) {
+#ifdef _WIN32
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], static_cast<int>(wide.size()))));
+    std::string out(2 * wide.size(), '\0');
+    out.resize(static_cast<std::size_t>(WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), &out[0],
+                                                            static_cast<int>(out.size()), nullptr, nullptr)));
+    return out;
+#else
+    const iconv_t convert = iconv_open("CP932", "UTF-8");
+    std::string out(2 * utf8.size() + 1, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    char* to = &out[0];
+    std::size_t left = utf8.size(), room = out.size();
+    iconv(convert, &in, &left, &to, &room);
+    iconv_close(convert);
+    out.resize(out.size() - room);
+    return out;
+#endif
+}
+
+// "?" stands where the field held a character the code page cannot hold
+// (𠮷, 한, an emoji): the first is named (the dialog puts it in as typed),
+// the rest counted with the other misreadings.
+TEST(ReadingTest, NamesCharactersTheMailClientCannotReceive) {
+    const std::string reason = "※「?」はVelmoroメールに渡せない文字のため、「?」として検索されます";
+    const std::string anyField = "件名・差出人・宛先・本文";
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::size_t> unconverted;
+        std::string line;
+    } cases[] = {
+        {"in a prefix's value", "from:?田", {5}, reason + "　検索: 差出人「?田」"},
+        {"several, at the start", "?? x", {0, 1},
+         reason + " (ほか 1 件)　検索: " + anyField + "「??」 かつ " + anyField + "「x」"},
+        {"inside a phrase", "subject:\"a ?\"", {11}, reason + "　検索: 件名「a ?」"},
+        {"with another misreading", "from: ?", {6},
+         reason + " (ほか 1 件)　検索: " + anyField + "「from:」 かつ " + anyField + "「?」"},
+        {"in a favourite's name", "fav:?", {4}, reason + "　お気に入り「?」で検索します"},
+        {"a question mark typed", "a?", {}, "検索: " + anyField + "「a?」"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = Sjis(c.text);
+        const QueryReading reading = ReadQuery(text, text.size(), Separators::Space, nullptr, c.unconverted);
+        EXPECT_EQ(reading.line, Sjis(c.line)) << c.name;
+        EXPECT_EQ(reading.namedAt, c.unconverted.empty() ? std::string::npos : std::size_t(4)) << c.name;
+    }
 }
 
 TEST(ReadingTest, NamesTheFavouriteOnceTheyAreRead) {
