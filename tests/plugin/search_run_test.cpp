@@ -1156,6 +1156,61 @@ TEST_F(SearchRunTest, TheSuggestionListIsReadAsListBoxesAre) {
     EXPECT_EQ(unicode[100], L"ほか 50 件あります。続けて入力すると絞り込めます");
 }
 
+// The field is a Unicode window and keeps every character as it came (an
+// input method's replacement, a paste from a Unicode clipboard); the
+// reading names the first one the mail client cannot receive; the run,
+// the history and the hand-over take what the code page makes of them.
+TEST_F(SearchRunTest, TheFieldKeepsEveryCharacterAndSaysWhichCannotReachTheMailClient) {
+    const std::wstring typed = L"from:\U00020BB7\u7530 "; // 𠮷田
+    const std::wstring pasted = L"\uD55C\uAE00"; // 한글
+    ASSERT_NO_FATAL_FAILURE(Load());
+    bool unicode = false;
+    std::wstring field, reading;
+    Lines rows;
+    const std::size_t logged = std::strlen(callLog_());
+    DriveDialog([&] { return static_cast<INT_PTR>(search_("")); },
+                [&](HWND dialog) {
+                    WaitForQueryFocus(dialog);
+                    const HWND edit = QueryEdit(dialog);
+                    unicode = IsWindowUnicode(dialog) && IsWindowUnicode(edit);
+                    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(typed.c_str()));
+                    if (OpenClipboard(nullptr)) {
+                        EmptyClipboard();
+                        const HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
+                        std::memcpy(GlobalLock(copy), pasted.c_str(), (pasted.size() + 1) * sizeof(wchar_t));
+                        GlobalUnlock(copy);
+                        SetClipboardData(CF_UNICODETEXT, copy);
+                        CloseClipboard();
+                    }
+                    SendMessageW(edit, WM_PASTE, 0, 0);
+                    TypeKeys(dialog, " fr");
+                    Settle(dialog);
+                    rows = SuggestionRows(dialog);
+                    wchar_t text[256] = {};
+                    GetWindowTextW(edit, text, 256);
+                    field = text;
+                    GetWindowTextW(ReadingLineOf(dialog), text, 256);
+                    reading = text;
+                    PressKey(dialog, VK_ESCAPE);
+                    Click(dialog, IDOK);
+                });
+    const std::string calls = callLog_() + logged;
+    EXPECT_TRUE(unicode);
+    EXPECT_EQ(field, typed + pasted + L" fr");
+    EXPECT_EQ(rows, (Lines{"from+to:", "from:"})) << "the term at the caret after a character of two units";
+    EXPECT_EQ(reading.substr(0, 5), L"※「\U00020BB7」") << "the first named as typed";
+    EXPECT_NE(reading.find(L"(ほか 2 件)"), std::wstring::npos) << "the others counted";
+    char ansi[256] = {};
+    WideCharToMultiByte(CP_ACP, 0, field.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
+    const Lines history = ListedHistory();
+    ASSERT_FALSE(history.empty());
+    EXPECT_EQ(history.front(), ansi);
+    EXPECT_EQ(Setting("History", "history0"), ansi);
+    char value[16] = {};
+    WideCharToMultiByte(CP_ACP, 0, L"\U00020BB7\u7530", -1, value, sizeof value, nullptr, nullptr);
+    EXPECT_NE(calls.find(std::string("SetFindPack|(\"") + value + "\",target=from)"), std::string::npos) << calls;
+}
+
 // Enter with nothing highlighted confirms exactly what was typed.
 TEST_F(SearchRunTest, EnterWithNothingHighlightedSearchesTheTypedText) {
     ASSERT_NO_FATAL_FAILURE(Load());
