@@ -11,9 +11,11 @@
 #define IDC_SCOPE_ACCOUNT SCOPE_CURRENT_ACCOUNT
 #define IDC_SCOPE_ALL_ACCOUNTS SCOPE_ALL_ACCOUNTS
 #define IDC_INCLUDE_ALL 1005
-// The line under the query field that reads the query back, made as the
-// dialog opens (the template does not hold it).
+// Under the query field, made as the dialog opens (the template does not
+// hold them): the query read back, and what in it is read otherwise than it
+// looks.
 #define IDC_READING 1006
+#define IDC_MISREADING 1007
 
 // What the dialog ends with when closed by its close box or Alt+F4.
 #define IDD_SEARCH_CLOSED 16

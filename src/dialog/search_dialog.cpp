@@ -3,6 +3,7 @@
 #include "dialog/dialog_ids.h"
 #include "dialog/field_text.h"
 #include "dialog/placement.h"
+#include "dialog/reading_area.h"
 #include "dialog/suggestion_list.h"
 #include "query/reading.h"
 
@@ -25,6 +26,7 @@ struct DialogContext {
     WNDPROC editProcedure = nullptr; // the query field's own
     std::wstring textBeforeList;     // the field's text when the list dropped down
     SuggestionList suggestions{};
+    ReadingArea reading{};
 };
 
 // Posted to the dialog to read the field again once a change is complete.
@@ -157,21 +159,20 @@ bool RemoveHighlightedEntry(HWND dialog, DialogContext& context) {
 // a pasted text of megabytes costs no more than a line's worth. A character
 // the mail client cannot receive is named as it was typed.
 void UpdateReading(HWND dialog) {
-    const HWND line = GetDlgItem(dialog, IDC_READING);
-    if (!line)
+    DialogContext& context = ContextOf(dialog);
+    if (!context.reading.reading)
         return;
-    const DialogContext& context = ContextOf(dialog);
     // Every UTF-16 unit makes at least half a byte (a surrogate pair, one "?").
     const FieldText field = ReadField(QueryEdit(dialog), 2 * kReadBytes + 4, true);
     const QueryReading reading =
         ReadQuery(field.ansi, field.caret == std::string::npos ? field.ansi.size() : field.caret,
                   context.state.separators, context.suggestions.favorites, field.unconverted);
-    std::wstring shown = WideText(reading.line);
-    if (reading.namedAt != std::string::npos && reading.namedAt < reading.line.size()) {
+    std::wstring misreading = WideText(reading.line.substr(0, reading.misreadingLength));
+    if (reading.namedAt < reading.misreadingLength) {
         const std::size_t before = WideText(reading.line.substr(0, reading.namedAt)).size();
-        shown.replace(before, 1, field.firstUnconverted);
+        misreading.replace(before, 1, field.firstUnconverted);
     }
-    SetWindowTextW(line, shown.c_str());
+    ShowReading(context.reading, misreading, WideText(reading.line.substr(reading.readingStart)));
 }
 
 // The field's text, and the caret, change with these.
@@ -195,57 +196,6 @@ bool ChangesTextOrCaret(UINT message) {
     default:
         return false;
     }
-}
-
-// The reading line goes between the query field and the group box: the
-// dialog grows by it, and what stands below the field moves down as much.
-void AddReadingLine(HWND dialog) {
-    const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
-    RECT box, ok;
-    GetWindowRect(queryBox, &box);
-    GetWindowRect(GetDlgItem(dialog, IDOK), &ok);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&ok), 2);
-    RECT gap = {0, 0, 0, 2};
-    MapDialogRect(dialog, &gap);
-    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-    TEXTMETRICA metrics{};
-    if (const HDC dc = GetDC(dialog)) {
-        const HGDIOBJ before = SelectObject(dc, font);
-        GetTextMetricsA(dc, &metrics);
-        SelectObject(dc, before);
-        ReleaseDC(dialog, dc);
-    }
-    const long height = std::max<long>(metrics.tmHeight, 8);
-    const long top = box.bottom + gap.bottom;
-    // What stands below the field, from its first control down.
-    long below = LONG_MAX;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT place;
-        GetWindowRect(child, &place);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
-        if (place.top >= box.bottom)
-            below = std::min(below, place.top);
-    }
-    const long shift = below == LONG_MAX ? 0 : std::max<long>(0, top + height + gap.bottom - below);
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT place;
-        GetWindowRect(child, &place);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
-        if (place.top >= box.bottom)
-            SetWindowPos(child, nullptr, place.left, place.top + shift, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-    }
-    RECT frame;
-    GetWindowRect(dialog, &frame);
-    SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + shift,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-    const HWND line = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS,
-                                      box.left, top, ok.right - box.left, height, dialog,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_READING)),
-                                      reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE)), nullptr);
-    if (line)
-        SendMessageA(line, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 // The query field's procedure, put in front of its own for Delete on the
@@ -285,7 +235,7 @@ void SwitchInputMethodOff(HWND dialog) {
 
 void OnInitDialog(HWND dialog, DialogContext& context) {
     const SearchDialogState& state = context.state;
-    AddReadingLine(dialog);
+    AddReadingArea(dialog, context.reading);
     PlaceOnOwnersScreen(dialog, GetWindow(dialog, GW_OWNER));
     const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
     SendMessageA(queryBox, CB_LIMITTEXT, 0, 0);
@@ -392,9 +342,12 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         if (GetWindowLongPtrA(dialog, DWLP_USER))
             DestroySuggestions(ContextOf(dialog).suggestions);
         return FALSE;
-    case WM_DRAWITEM:
-        return GetWindowLongPtrA(dialog, DWLP_USER) &&
-               DrawSuggestion(ContextOf(dialog).suggestions, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_DRAWITEM: {
+        if (!GetWindowLongPtrA(dialog, DWLP_USER))
+            return FALSE;
+        const DRAWITEMSTRUCT& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        return DrawSuggestion(ContextOf(dialog).suggestions, item) || DrawCutReading(ContextOf(dialog).reading, item);
+    }
     case kUpdateReading:
         if (GetWindowLongPtrA(dialog, DWLP_USER))
             UpdateReading(dialog);

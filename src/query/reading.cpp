@@ -443,6 +443,8 @@ QueryReading ReadQuery(const std::string& text, std::size_t caret, Separators se
         }
         if (reading.misreadings > 1)
             flagged += Fill(kMoreMisreadings, std::to_string(reading.misreadings - 1));
+        reading.misreadingLength = flagged.size();
+        reading.readingStart = flagged.size() + kMisreadGap.size();
         said = flagged + std::string(kMisreadGap) + said;
     }
     reading.line = said + (reading.cut ? std::string(kCutShort) : std::string());

@@ -24,6 +24,10 @@ struct ReadCondition {
 struct QueryReading {
     std::string line;             // Shift_JIS, the whole reading
     std::size_t misreadings = 0;  // the line begins with "※" when there are any
+    // The line's parts: what is misread ("※" and why, its first bytes) and,
+    // from readingStart (after a full-width space), the reading itself.
+    std::size_t misreadingLength = 0;
+    std::size_t readingStart = 0;
     std::vector<ReadCondition> conditions; // a search's, conditions first, then the flags
     bool cut = false;             // only the text's beginning was read
     // Where the line names the first character the mail client cannot

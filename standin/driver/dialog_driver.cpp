@@ -213,9 +213,11 @@ HWND ReadingLineOf(HWND dialog) {
 }
 
 std::string ReadingLine(HWND dialog) {
-    char text[8192] = {};
+    char misreading[8192] = {}, text[8192] = {};
+    GetWindowTextA(GetDlgItem(dialog, 1007), misreading, sizeof misreading);
     GetWindowTextA(ReadingLineOf(dialog), text, sizeof text);
-    return text;
+    // As one line: what is misread, a full-width space, the reading.
+    return misreading[0] ? std::string(misreading) + "\x81\x40" + text : std::string(text);
 }
 
 bool IsMessageBox(HWND dialog) {

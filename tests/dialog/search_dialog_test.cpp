@@ -317,6 +317,105 @@ TEST_F(SearchDialogTest, TheReadingLineFollowsTheField) {
     }
 }
 
+// Whether a Static under the field draws all of its text: laid out as the
+// control lays it out (its font, its style), within its client rectangle.
+std::string DrawnWhole(HWND control) {
+    wchar_t text[4096] = {};
+    GetWindowTextW(control, text, 4096);
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    if ((style & SS_TYPEMASK) != SS_LEFT)
+        return "not a text Static (drawn cut)";
+    const UINT format = DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
+    RECT client;
+    GetClientRect(control, &client);
+    const HDC dc = GetDC(control);
+    const HGDIOBJ before = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT needed = {0, 0, client.right, 0};
+    DrawTextW(dc, text, -1, &needed, format | DT_CALCRECT);
+    SelectObject(dc, before);
+    ReleaseDC(control, dc);
+    if (needed.bottom <= client.bottom && needed.right <= client.right)
+        return "";
+    return "needs " + std::to_string(needed.right) + "x" + std::to_string(needed.bottom) + ", has " +
+           std::to_string(client.right) + "x" + std::to_string(client.bottom);
+}
+
+// Every misreading with its fix, two at once, and the reading of everyday
+// queries of three conditions are drawn whole, whatever the DPI (this runs
+// at 96, and again in a prefix at 144); a query of many conditions is cut,
+// its whole text in the Static and in a tooltip over it.
+TEST_F(SearchDialogTest, TheReadingIsDrawnWhole) {
+    if (const char* expected = std::getenv("VELMORO_LOG_PIXELS")) {
+        const HDC screen = GetDC(nullptr);
+        EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), std::atoi(expected));
+        ReleaseDC(nullptr, screen);
+    }
+    std::string many;
+    for (int i = 0; i < 30; ++i)
+        many += "subject:\x89\xef\x8b\x63" + std::to_string(i) + " ";
+    const struct {
+        const char* name;
+        std::string text;
+        bool caretAtStart; // the caret elsewhere: nothing is still being typed
+        bool misread;
+        bool cut;
+    } cases[] = {
+        {"the longest target name mistyped", "Smallheaderbody:\x89\xef\x8b\x63", false, true, false},
+        {"a space after the colon", "from: \x93\x63\x92\x86", false, true, false},
+        {"nothing after the prefix", "from:", true, true, false},
+        {"no flag name", "flag:", true, true, false},
+        {"a quote taken as escaped", "subject:\"\x97\\\x92\xe8\x95\\\"", false, true, false},
+        {"a phrase left unclosed", "subject:\"a b", true, true, false},
+        {"an empty phrase", "subject:\"\"", false, true, false},
+        {"two at once", "Smallheaderbody:\x89\xef\x8b\x63 from: \x93\x63\x92\x86", false, true, false},
+        {"everyday, a phrase first", "subject:\"\x92\xe8\x97\xe1 \x89\xef\x8b\x63\" from:tanaka \x8b\x63\x8e\x96\x98\x5e", false,
+         false, false},
+        {"everyday, a phrase last", "body:\x8c\xa9\x90\xcf from:suzuki subject:\"\x82\xa8\x8c\xa9\x90\xcf\x82\xe8 \x8d\xc4\x91\x97\"",
+         false, false, false},
+        {"everyday, a favourite and a flag", "fav:weekly from:tanaka flag:unread", false, false, false},
+        {"many conditions", many, false, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Opening opening;
+        opening.initialText = c.text;
+        std::string misreading, reading;
+        bool misreadShown = false;
+        std::wstring whole, tooltip;
+        Run(opening, [&](HWND dialog) {
+            if (c.caretAtStart) {
+                SendMessageW(QueryEdit(dialog), EM_SETSEL, 0, 0);
+            }
+            misreadShown = IsWindowVisible(GetDlgItem(dialog, 1007)) && GetWindowTextLengthW(GetDlgItem(dialog, 1007)) > 0;
+            misreading = misreadShown ? DrawnWhole(GetDlgItem(dialog, 1007)) : "";
+            reading = DrawnWhole(ReadingLineOf(dialog));
+            wchar_t text[8192] = {};
+            GetWindowTextW(ReadingLineOf(dialog), text, 8192);
+            whole = text;
+            if (const HWND tooltips = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr)) {
+                TOOLINFOW tool{};
+                tool.cbSize = TTTOOLINFOW_V2_SIZE;
+                tool.hwnd = dialog;
+                tool.uId = reinterpret_cast<UINT_PTR>(ReadingLineOf(dialog));
+                wchar_t shown[8192] = {};
+                tool.lpszText = shown;
+                SendMessageW(tooltips, TTM_GETTEXTW, 8192, reinterpret_cast<LPARAM>(&tool));
+                tooltip = shown;
+            }
+            PressKey(dialog, VK_ESCAPE);
+        });
+        EXPECT_EQ(misreadShown, c.misread);
+        EXPECT_EQ(misreading, "");
+        if (c.cut) {
+            EXPECT_NE(reading, "");
+            EXPECT_EQ(tooltip, whole);
+            EXPECT_GT(whole.size(), 200u) << "the Static's text stays whole";
+        } else {
+            EXPECT_EQ(reading, "");
+        }
+    }
+}
+
 TEST_F(SearchDialogTest, EnterConfirmsAPickedEntry) {
     Opening opening;
     opening.history = {"a", "b", "c"};

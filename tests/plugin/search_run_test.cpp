@@ -1189,7 +1189,7 @@ TEST_F(SearchRunTest, TheFieldKeepsEveryCharacterAndSaysWhichCannotReachTheMailC
                     wchar_t text[256] = {};
                     GetWindowTextW(edit, text, 256);
                     field = text;
-                    GetWindowTextW(ReadingLineOf(dialog), text, 256);
+                    GetWindowTextW(GetDlgItem(dialog, 1007), text, 256);
                     reading = text;
                     PressKey(dialog, VK_ESCAPE);
                     Click(dialog, IDOK);

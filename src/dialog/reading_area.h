@@ -1,0 +1,37 @@
+// The area under the query field that reads the query back, between the
+// field and the group box. It has a fixed height, four lines of the
+// dialog's font, so the dialog does not jump as the user types. Two
+// standard Static controls share it (screen readers read them):
+//   - the misreading (IDC_MISREADING): "※", why, and the fix; wrapped and
+//     drawn whole, above the reading, only while there is one;
+//   - the reading (IDC_READING): drawn whole where it fits; else cut with
+//     "…" on its last line, and shown whole in a tooltip over it. Its text
+//     stays whole either way.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct ReadingArea {
+    HWND misreading = nullptr;
+    HWND reading = nullptr;
+    HWND tooltip = nullptr;
+    RECT area{};      // in the dialog's client coordinates
+    long lineHeight = 0;
+    bool cut = false; // the reading does not fit: it is drawn cut, and the tooltip shows it
+};
+
+// Makes room under the query box: what stands below it moves down, the
+// dialog grows. Memory running out throws.
+void AddReadingArea(HWND dialog, ReadingArea& area);
+
+// Shows a misreading (empty: none) and the reading. Memory running out throws.
+void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::wstring& reading);
+
+// Draws the reading while it is cut, for the dialog's WM_DRAWITEM; false
+// when the item is not the reading's. Memory running out throws.
+bool DrawCutReading(const ReadingArea& area, const DRAWITEMSTRUCT& item);
+
+// How a Static of the area lays out its text (what DrawTextW is given).
+UINT ReadingTextFormat();
