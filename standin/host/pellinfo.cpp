@@ -222,6 +222,12 @@ __declspec(dllexport) void StandInConfigure(const char* name, const char* value)
     Configure(name, value);
 }
 
+// Shows the main window, as a mail client's always is: only then does the
+// system activate the windows it owns (the dialog, its messages).
+__declspec(dllexport) void StandInShowMainWindow(void) {
+    ShowWindow(StandInMainWindow(), SW_SHOW);
+}
+
 __declspec(dllexport) void StandInSetMainWnd(HWND window) {
     g_host.mainWnd = window;
 }

@@ -24,6 +24,7 @@ __declspec(dllexport) void StandInReset(void);
 // Names: "mail", "mainwnd", "window", "account", "folder", "strings", "yen"
 // as above; a null value makes CurrentAccount or CurrentFolder return null.
 __declspec(dllexport) void StandInConfigure(const char* name, const char* value);
+__declspec(dllexport) void StandInShowMainWindow(void);
 __declspec(dllexport) void StandInSetMainWnd(HWND window);
 // Every call so far, one line each: the function, then its arguments, all
 // separated by '|'; a null string shows as "(null)".

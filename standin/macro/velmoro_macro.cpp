@@ -3,14 +3,15 @@
 // received through PellInfo.dll.
 //
 //   velmoro-macro [--query TEXT] [--scope 1001..1004] [--include-all]
-//                 [--cancel] [--drop-list] [--type TEXT] [--keep-message]
-//                 [INITIAL TEXT]
+//                 [--cancel] [--drop-list] [--type TEXT] [--put UTF-8 TEXT]
+//                 [--keep-message] [INITIAL TEXT]
 //
 // With --query (or --cancel) the dialog is answered from a second thread, so
 // no person and no display are needed; without, it waits for a person.
 // --drop-list opens the history list as the dialog appears and highlights
 // its first entry, --type types TEXT into the query field key by key (the
-// suggestion list shows), --keep-message
+// suggestion list shows), --put puts a UTF-8 text into the field whole, in
+// Unicode, as an input method does (any character), --keep-message
 // leaves a message box of the run open for a minute (both for pictures).
 // A text given as @PATH is read from that file, byte for byte: the way to
 // pass Shift_JIS text whatever the command line's encoding.
@@ -35,12 +36,13 @@ struct Options {
     bool headless = false; // the dialog is answered from here
     bool dropList = false;
     std::string typed; // typed key by key as the dialog appears
+    std::wstring put;  // put in whole as the dialog appears
     bool keepMessage = false;
 };
 
 int Usage() {
     std::fprintf(stderr, "usage: velmoro-macro [--query TEXT] [--scope 1001..1004] [--include-all] [--cancel] "
-                         "[--drop-list] [--type TEXT] [--keep-message] [INITIAL TEXT]\n");
+                         "[--drop-list] [--type TEXT] [--put TEXT] [--keep-message] [INITIAL TEXT]\n");
     return 2;
 }
 
@@ -76,6 +78,11 @@ bool Parse(int argc, char** argv, Options& options) {
             options.dropList = true;
         } else if (argument == "--type" && i + 1 < argc) {
             options.typed = Text(argv[++i]);
+        } else if (argument == "--put" && i + 1 < argc) {
+            const std::string utf8 = Text(argv[++i]);
+            options.put.assign(utf8.size(), L'\0');
+            options.put.resize(static_cast<std::size_t>(MultiByteToWideChar(
+                CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &options.put[0], static_cast<int>(utf8.size()))));
         } else if (argument == "--keep-message") {
             options.keepMessage = true;
         } else if (argument.compare(0, 2, "--") == 0) {
@@ -123,6 +130,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmoro-macro: %s has no export 'search'\n", pluginPath.c_str());
         return 1;
     }
+    // The mail client's main window is shown, as it always is.
+    const HMODULE standIn = LoadLibraryA((ProgramFolder() + "\\PellInfo.dll").c_str());
+    if (const auto show = standIn ? reinterpret_cast<void(__cdecl*)()>(reinterpret_cast<void (*)()>(
+                                        GetProcAddress(standIn, "StandInShowMainWindow")))
+                                  : nullptr)
+        show();
     int result = 0;
     std::vector<std::string> messages;
     if (options.dropList) {
@@ -147,6 +160,16 @@ int main(int argc, char** argv) {
                 // Typed as a person types.
                 WaitForQueryFocus(dialog);
                 TypeKeys(dialog, typed);
+                DrawnAsActive(dialog);
+            }
+        }));
+    }
+    if (!options.put.empty()) {
+        const DWORD thread = GetCurrentThreadId();
+        CloseHandle(StartThread([thread, put = options.put] {
+            if (const HWND dialog = WaitForDialog(thread, 60000)) {
+                WaitForQueryFocus(dialog);
+                SendMessageW(QueryEdit(dialog), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(put.c_str()));
                 DrawnAsActive(dialog);
             }
         }));
