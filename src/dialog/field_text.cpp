@@ -92,6 +92,15 @@ FieldText ReadField(HWND field, std::size_t mostUnits, bool findUnconverted) {
     return read;
 }
 
+FieldText ReadFieldToCaret(HWND field, std::size_t caretUnitsAtMost) {
+    const std::size_t caret = CaretUnits(field);
+    if (caret == std::wstring::npos || caret > caretUnitsAtMost)
+        return {std::string(), std::string::npos, {}, {}};
+    // The character after the caret tells whether a term ends there (a
+    // full-width space is one unit).
+    return ReadField(field, caret + 2, false);
+}
+
 void ReplaceBeforeCaret(HWND field, std::size_t bytes, const std::string& text) {
     const std::size_t caret = CaretUnits(field);
     if (caret == std::wstring::npos)

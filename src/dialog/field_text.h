@@ -24,6 +24,12 @@ struct FieldText {
 // when asked. Memory running out throws.
 FieldText ReadField(HWND field, std::size_t mostUnits, bool findUnconverted);
 
+// The field's text up to just past its caret (what the term at the caret
+// needs), when the caret stands within the first `caretUnitsAtMost` UTF-16
+// units; else nothing is read and the caret is npos: a keystroke costs the
+// same whatever was pasted. Memory running out throws.
+FieldText ReadFieldToCaret(HWND field, std::size_t caretUnitsAtMost);
+
 // Puts `text` (ANSI) in place of the `bytes` bytes (as the run takes them)
 // before the caret, the caret after it; the rest of the field stays as typed.
 // Memory running out throws.

@@ -26,7 +26,7 @@ bool Shown(const SuggestionList& list) {
 void TakeRow(SuggestionList& list, LRESULT index) {
     if (index < 0 || static_cast<std::size_t>(index) >= list.shown.rows.size())
         return;
-    const FieldText field = ReadField(list.field, std::wstring::npos, false);
+    const FieldText field = ReadFieldToCaret(list.field, kSuggestedWithin);
     if (field.caret == std::string::npos)
         return;
     const std::size_t start = std::min(list.shown.fragmentStart, field.caret);
@@ -189,7 +189,7 @@ void UpdateSuggestions(SuggestionList& list, const SearchDialogState& state) {
         CloseSuggestions(list);
         return;
     }
-    const FieldText field = ReadField(list.field, std::wstring::npos, false);
+    const FieldText field = ReadFieldToCaret(list.field, kSuggestedWithin);
     if (field.caret == std::string::npos) {
         CloseSuggestions(list);
         return;

@@ -67,6 +67,12 @@ bool AsksForFavorites(const std::string& text, std::size_t caret, Separators sep
 Suggestions Suggest(const std::string& text, std::size_t caret, Separators separators,
                     const FavoriteSuggestions* favorites);
 
+// The list offers nothing where the caret stands past the field's first
+// 4,096 characters (the reading, too, reads only its first 4 KiB), so that a
+// keystroke costs the same whatever was pasted: what stands past the caret
+// is never read.
+constexpr std::size_t kSuggestedWithin = 4096;
+
 // The rows the list holds at most; past them, a last row says how many more
 // match and that typing narrows them (every favourite stays reachable by its
 // name, and the list fills at once whatever the file holds).

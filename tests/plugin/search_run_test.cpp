@@ -3,6 +3,7 @@
 // thread, and stand-in programs record how the help file is opened.
 #include "dialog_driver.h"
 #include "pellinfo.h"
+#include "settings/settings_file.h"
 #include "win_test_support.h"
 
 #include <gtest/gtest.h>
@@ -934,6 +935,39 @@ TEST_F(SearchRunTest, SavesReadBackFromFilesAsEditorsLeaveThem) {
         iniPath_ = folder_ + "\\VelmoroMailSearch.ini";
         SetEditorMacroPath(folder_.c_str());
     }
+}
+
+// Another process in the middle of its save holds the lock: the save waits
+// its turn, then ends as not done, told to the user, the file unchanged; the
+// search goes on.
+TEST_F(SearchRunTest, ASaveThatWaitsTooLongForItsTurnIsToldAndChangesNothing) {
+    const std::string before = "[History]\r\nhistory0=old\r\n";
+    WriteWholeFile(iniPath_, before);
+    ASSERT_NO_FATAL_FAILURE(Load());
+    const HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const std::string lock = SaveLockName(iniPath_);
+    const HANDLE holder = StartThread([&] {
+        const HANDLE mutex = CreateMutexA(nullptr, FALSE, lock.c_str());
+        WaitForSingleObject(mutex, INFINITE);
+        SetEvent(held);
+        WaitForSingleObject(release, 30000);
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+    });
+    ASSERT_EQ(WaitForSingleObject(held, 10000), WAIT_OBJECT_0);
+    const DWORD start = GetTickCount();
+    const Lines told = Search("", {"new", 1001}, 1);
+    const DWORD waited = GetTickCount() - start;
+    SetEvent(release);
+    JoinThread(holder);
+    CloseHandle(held);
+    CloseHandle(release);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(Wide(told[0]).find(L"ほかの Velmoroメールのウィンドウの保存が終わりませんでした"), std::wstring::npos);
+    EXPECT_GE(waited, kSaveTurnWaitMs);
+    EXPECT_EQ(HandOver().size(), 3u);
+    EXPECT_EQ(ExistingFileText(iniPath_), before);
 }
 
 // A settings file deeper than the system allows cannot be written, and the
