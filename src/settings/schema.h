@@ -92,14 +92,14 @@ bool SuggestionsOn(const SettingsFile& settings);
 
 // The favourite stored under `name`; empty when none is; nothing when memory
 // runs out.
-std::optional<std::string> RecallFavorite(const SettingsFile& settings, const std::string& name);
+std::optional<std::string> RecallFavorite(SettingsFile& settings, const std::string& name);
 
 // The names of the favourites stored, in the file's order.
-std::vector<std::string> FavoriteNames(const SettingsFile& settings);
+std::vector<std::string> FavoriteNames(SettingsFile& settings);
 
 // The favourites stored, names and texts, in the file's order (see
 // SettingsFile::ListOf).
-const KeyValueList& Favorites(const SettingsFile& settings);
+const KeyValueList& Favorites(SettingsFile& settings);
 
 // The change that stores a favourite, or deletes it (no text).
 ProfileChange FavoriteStored(const std::string& name, const std::optional<std::string>& text);

@@ -91,15 +91,15 @@ bool SuggestionsOn(const SettingsFile& settings) {
     return settings.AtHand(kSuggestAtHand) != kSwitchOff;
 }
 
-std::vector<std::string> FavoriteNames(const SettingsFile& settings) {
+std::vector<std::string> FavoriteNames(SettingsFile& settings) {
     return settings.KeysWithValues(kFavoriteSection);
 }
 
-const KeyValueList& Favorites(const SettingsFile& settings) {
+const KeyValueList& Favorites(SettingsFile& settings) {
     return settings.ListOf(kFavoriteSection);
 }
 
-std::optional<std::string> RecallFavorite(const SettingsFile& settings, const std::string& name) {
+std::optional<std::string> RecallFavorite(SettingsFile& settings, const std::string& name) {
     return settings.ReadValue(kFavoriteSection, name.c_str());
 }
 

@@ -102,18 +102,18 @@ public:
     // The value of the key as the reader reads it, or an empty string when
     // it (or its section, or the file) is absent or the file cannot be read.
     // Nothing only when memory runs out.
-    std::optional<std::string> ReadValue(const char* section, const char* key) const;
+    std::optional<std::string> ReadValue(const char* section, const char* key);
 
     // The keys of the section that have a value, in the file's order, each
     // once, as the reader reads them. Memory running out throws.
-    std::vector<std::string> KeysWithValues(const char* section) const;
+    std::vector<std::string> KeysWithValues(const char* section);
     // The same keys with their values as ReadValue gives them.
-    std::vector<std::pair<std::string, std::string>> ValuesOf(const char* section) const;
+    std::vector<std::pair<std::string, std::string>> ValuesOf(const char* section);
     // The same, one after another in one text (thousands of favourites in
     // a few blocks of memory). Kept while the file is as this process last
     // listed or saved it, so a later run lists them without reading; valid
     // until the next call or save. Memory running out throws.
-    const KeyValueList& ListOf(const char* section) const;
+    const KeyValueList& ListOf(const char* section);
 
     // The keys whose values are kept at hand, from now on; read at the next
     // Refresh.
@@ -130,8 +130,14 @@ public:
     // ReadValue would give it: empty when absent.
     const std::string& AtHand(std::size_t place) const { return atHand_[place]; }
 
-    // How often the file was opened and read whole: for the tests.
-    std::size_t FileReads() const { return fileReads_; }
+    // What the tests see and steer: how often the file was read whole, and
+    // the hook that interrupts a save.
+    struct TestSeam {
+        std::size_t fileReads = 0;
+        SaveStepHook hook = nullptr;
+    };
+    std::size_t FileReads() const { return seam_.fileReads; }
+    void SetSaveStepHook(SaveStepHook hook) { seam_.hook = hook; }
 
     // Makes every change in one save, or none of them: each value is stored
     // so that ReadValue gives it back unchanged (line breaks become spaces);
@@ -150,7 +156,6 @@ public:
     // Empty when the settings are in memory only.
     const std::string& Path() const { return path_; }
 
-    void SetSaveStepHook(SaveStepHook hook) { hook_ = hook; }
 
 private:
     SaveResult SaveInTurn(std::vector<ProfileChange> changes, std::optional<std::size_t> asking,
@@ -161,14 +166,13 @@ private:
 
     std::string path_;
     void* lock_ = nullptr; // made at the first save
-    SaveStepHook hook_ = nullptr;
     std::map<std::string, std::map<std::string, std::string>> memory_; // without a path
     std::vector<ProfileKey> atHandKeys_;
     std::vector<std::string> atHand_;
     std::optional<FileStamp> atHandFrom_; // the file the values at hand were taken from; none yet
-    mutable std::size_t fileReads_ = 0;
     // The section last listed, and the file it was listed from.
-    mutable std::string listedSection_;
-    mutable std::optional<FileStamp> listedFrom_;
-    mutable KeyValueList listed_;
+    std::string listedSection_;
+    std::optional<FileStamp> listedFrom_;
+    KeyValueList listed_;
+    TestSeam seam_;
 };

@@ -183,7 +183,7 @@ std::string ValuesAtHand(const SettingsFile& settings, const std::vector<Profile
 // differs from the platform's reader: each key listed reads as listed, each
 // key of the reader's own list with a value is listed (ASCII names, in
 // either case), and none twice.
-std::string ListingDifferences(const SettingsFile& settings, const std::string& path, const char* section) {
+std::string ListingDifferences(SettingsFile& settings, const std::string& path, const char* section) {
     std::string differences;
     const std::vector<std::pair<std::string, std::string>> listed = settings.ValuesOf(section);
     const auto read = [&](const std::string& key) {
