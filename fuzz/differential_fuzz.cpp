@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,16 +24,21 @@ const char* RecordWord(const char* word) {
     return word;
 }
 
-const char* const kTokens[] = {
-    "smallheaderbody:", "subject:", "from+to:", "from:", "to:", "body:", "header:", "smallheader:", "all:",
-    "memo:", "attach:", "flag:", "attach:*", "\"", "\\", " ", "  ", "\x95\x5c", "\x81\x40", "\x8a", "a", "b", "xy",
+// Every target's prefix (from the table: a row added is fuzzed too), then
+// the bytes and pieces that shape a query.
+const char* const kOtherTokens[] = {
+    "attach:*", "\"", "\\", " ", "  ", "\x95\x5c", "\x81\x40", "\x8a", "a", "b", "xy",
     "\n", "\r", "\r\n", "\f", "\t", "\"\"", "*", "+", ":", "unread", "\"a b\"", "\\\"", "\\\\",
 };
+constexpr std::size_t kTokenCount = kTargetCount + std::size(kOtherTokens);
 
 std::string Assemble(const uint8_t* data, size_t size) {
     std::string query;
-    for (size_t i = 0; i < size; ++i)
-        query += kTokens[data[i] % (sizeof kTokens / sizeof *kTokens)];
+    for (size_t i = 0; i < size; ++i) {
+        const std::size_t token = data[i] % kTokenCount;
+        query += token < static_cast<std::size_t>(kTargetCount) ? std::string(TargetTable[token].prefix)
+                                                                 : std::string(kOtherTokens[token - kTargetCount]);
+    }
     return query;
 }
 

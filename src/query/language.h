@@ -24,7 +24,11 @@ struct TargetRow {
 };
 
 // Every target, in the order a query's front is tested against them. Adding
-// one is adding a row; the translator derives everything else from it.
+// one is adding a row here and its description in query/texts.txt
+// (kTargetDescriptions, row for row); the translation, the suggestions, the
+// reading, the reference translation and the fuzzer's tokens follow the
+// table. The help's table of targets (help/VelmoroMailSearch.txt) is
+// written by hand.
 inline constexpr TargetRow TargetTable[] = {
     {"smallheaderbody", "smallheaderbody:", "smallheaderbody:", ",target=smallheaderbody)", TargetRule::Conditions},
     {"subject", "subject:", "subject:", ",target=subject)", TargetRule::Conditions},

@@ -1,26 +1,23 @@
-// The descriptions are Shift_JIS bytes, the system's ANSI text; each line
-// says in its comment what it reads.
 #include "query/suggestions.h"
 
 #include "query/descriptions.h"
 #include "query/reading.h"
 #include "query/shift_jis.h"
+#include "query/texts.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace {
 
-constexpr std::string_view kUnspacedDescription = "\x8b\xf3\x94\x92\x82\xf0\x8e\xe6\x82\xe8\x8f\x9c\x82\xad"; // 空白を取り除く
-
 struct Command {
     std::string_view text;
     std::string_view description;
 };
 constexpr Command kCommands[] = {
-    {kFavoritePrefix, "\x82\xa8\x8b" "C\x82\xc9\x93\xfc\x82\xe8"}, // お気に入り
-    {kHelpQuery, "\x83w\x83\x8b\x83v\x82\xf0\x8aJ\x82\xad"}, // ヘルプを開く
-    {kDebugPrefix, "\x8f\xf0\x8c\x8f\x82\xf0\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x93n\x82\xb7"}, // 条件をそのまま渡す
+    {kFavoritePrefix, kCommandDescriptions[0]},
+    {kHelpQuery, kCommandDescriptions[1]},
+    {kDebugPrefix, kCommandDescriptions[2]},
 };
 
 // ASCII letters in lower case; the second byte of a double-byte character
@@ -221,10 +218,9 @@ std::string_view SuggestionDescription(SuggestionRow row, const FavoriteSuggesti
 }
 
 std::string MoreRowsLine(std::size_t more) {
-    // ほか N 件あります。続けて入力すると絞り込めます
-    return "\x82\xd9\x82\xa9 " + std::to_string(more) +
-           " \x8c\x8f\x82\xa0\x82\xe8\x82\xdc\x82\xb7\x81" "B\x91\xb1\x82\xaf\x82\xc4\x93\xfc\x97\xcd\x82\xb7\x82\xe9"
-           "\x82\xc6\x8di\x82\xe8\x8d\x9e\x82\xdf\x82\xdc\x82\xb7";
+    std::string line(kMoreRows);
+    line.replace(line.find('%'), 1, std::to_string(more));
+    return line;
 }
 
 std::string FoldedName(std::string_view name) {

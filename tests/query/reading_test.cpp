@@ -4,6 +4,7 @@
 // Shift_JIS; each row's comment says what it reads.
 #include "query/reading.h"
 
+#include "query/texts.h"
 #include "query/translate.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <iconv.h>
 #endif
 
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -90,27 +92,43 @@ TEST(ReadingTest, SaysHowTheTextWillBeSearched) {
     }, nullptr);
 }
 
-// A UTF-8 text in Shift_JIS (the code page's own table, as Windows has it).
-std::string Sjis(const std::string& utf8) {
+// A text converted between UTF-8 and Shift_JIS by the platform's own table
+// (Windows' code page 932; glibc's CP932, the same table).
+std::string Converted(const std::string& text, bool toShiftJis) {
 #ifdef _WIN32
-    std::wstring wide(utf8.size(), L'\0');
+    const UINT from = toShiftJis ? CP_UTF8 : 932, to = toShiftJis ? 932 : CP_UTF8;
+    std::wstring wide(text.size(), L'\0');
     wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], static_cast<int>(wide.size()))));
-    std::string out(2 * wide.size(), '\0');
-    out.resize(static_cast<std::size_t>(WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), &out[0],
+        MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), &wide[0], static_cast<int>(wide.size()))));
+    std::string out(3 * wide.size(), '\0');
+    out.resize(static_cast<std::size_t>(WideCharToMultiByte(to, 0, wide.data(), static_cast<int>(wide.size()), &out[0],
                                                             static_cast<int>(out.size()), nullptr, nullptr)));
     return out;
 #else
-    const iconv_t convert = iconv_open("CP932", "UTF-8");
-    std::string out(2 * utf8.size() + 1, '\0');
-    char* in = const_cast<char*>(utf8.data());
+    const iconv_t convert = toShiftJis ? iconv_open("CP932", "UTF-8") : iconv_open("UTF-8", "CP932");
+    std::string out(3 * text.size() + 1, '\0');
+    char* in = const_cast<char*>(text.data());
     char* to = &out[0];
-    std::size_t left = utf8.size(), room = out.size();
+    std::size_t left = text.size(), room = out.size();
     iconv(convert, &in, &left, &to, &room);
     iconv_close(convert);
     out.resize(out.size() - room);
     return out;
 #endif
+}
+
+std::string Sjis(const std::string& utf8) {
+    return Converted(utf8, true);
+}
+
+// Every text of the query field, written in UTF-8, reaches the code as the
+// platform converts it to Shift_JIS, and converts back unchanged.
+TEST(ReadingTest, EveryTextIsShiftJisAsWritten) {
+    for (const QueryTextAsWritten& text : kQueryTextsAsWritten) {
+        EXPECT_EQ(Sjis(text.utf8), text.shiftJis) << text.name;
+        EXPECT_EQ(Converted(std::string(text.shiftJis), false), text.utf8) << text.name;
+    }
+    EXPECT_GT(std::size(kQueryTextsAsWritten), 40u);
 }
 
 // "?" stands where the field held a character the code page cannot hold

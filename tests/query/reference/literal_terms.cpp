@@ -19,8 +19,17 @@ using Match = boost::match_results<std::string::const_iterator>;
 // A non-capturing group: the capturing one runs out of backtracking stack on
 // phrases of some tens of kilobytes, and its capture is never used.
 const char kPhraseSuffix[] = "(?<!\\\\)\"(?:\\\\.|[^\\\\\"])+\"";
-const int kAttachRow = 10;
-const int kFlagRow = 11;
+// The rows with rules of their own, by name: a row added to the table
+// before them moves them.
+int RowNamed(std::string_view name) {
+    for (int row = 0; row < kTargetCount; ++row) {
+        if (TargetTable[row].targetName == name)
+            return row;
+    }
+    throw std::logic_error("no target row named " + std::string(name));
+}
+const int kAttachRow = RowNamed("attach");
+const int kFlagRow = RowNamed("flag");
 
 // The full-width space is taken as a separator through a stand-in byte:
 // each one that is a whole character becomes a byte the query does not hold
