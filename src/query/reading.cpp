@@ -3,6 +3,7 @@
 #include "query/reading.h"
 
 #include "query/texts.h"
+#include "query/typed_terms.h"
 
 #include "query/commands.h"
 #include "query/descriptions.h"
@@ -104,12 +105,6 @@ bool FindFavorite(const FavoriteSuggestions& favorites, std::string_view name, s
     return false;
 }
 
-// A term as the user typed it: where it starts and ends in the text.
-struct Term {
-    std::size_t start;
-    std::size_t end;
-};
-
 // A target's name as typed with the input method on, in ASCII: full-width
 // letters and plus sign as their ASCII ones, letters in lower case; empty
 // when it holds anything else.
@@ -162,70 +157,21 @@ bool OneSlipApart(std::string_view a, std::string_view b) {
 class Reader {
 public:
     Reader(const std::string& text, std::size_t size, std::size_t caret, Separators separators)
-        : text_(text), size_(size), caret_(caret),
-          fullWidth_(separators == Separators::SpaceAndFullWidthSpace ? FullWidthSpaceBytes(text.substr(0, size))
-                                                                      : std::vector<bool>()) {}
+        : text_(text), size_(size), caret_(caret), separators_(separators) {}
 
     // Each term in turn, checked; the reasons found, in order.
     std::vector<std::string> Misreadings() {
         std::vector<std::string> reasons;
-        std::vector<Term> terms = Terms();
+        const std::vector<TypedTerm> terms = TypedTerms(text_.substr(0, size_), separators_);
         for (std::size_t i = 0; i < terms.size(); ++i)
             Check(terms[i], i + 1 == terms.size(), reasons);
         return reasons;
     }
 
 private:
-    std::size_t SeparatorLength(std::size_t at) const {
-        if (text_[at] == kSpace || IsLineSeparator(text_[at]))
-            return 1;
-        return !fullWidth_.empty() && fullWidth_[at] ? 2 : 0;
-    }
-
-    // The closing quote of a phrase opened at `quote`, or size_ when none
-    // closes it.
-    std::size_t PhraseClose(std::size_t quote) const {
-        return PhraseEnd(
-            quote, size_, [](std::size_t p) { return p + 1; }, [&](std::size_t p) { return text_[p]; });
-    }
-
-    bool PhraseOpensAt(const Term& term, std::size_t at) const {
-        if (text_[at] != kQuote || (at + 1 < size_ && !OpensPhrase(text_[at + 1])))
-            return false;
-        return PhraseMayOpen(std::string_view(text_.data() + term.start, at - term.start));
-    }
-
-    // The terms as typed, phrases whole (their spaces included).
-    std::vector<Term> Terms() const {
-        std::vector<Term> terms;
-        for (std::size_t at = 0; at < size_;) {
-            if (const std::size_t length = SeparatorLength(at)) {
-                at += length;
-                continue;
-            }
-            Term term{at, at};
-            while (at < size_ && !SeparatorLength(at)) {
-                if (PhraseOpensAt(term, at)) {
-                    at = std::min(PhraseClose(at) + 1, size_);
-                    continue;
-                }
-                at += ShiftJisCharLength(text_.data(), at, size_);
-            }
-            term.end = at;
-            terms.push_back(term);
-        }
-        return terms;
-    }
-
-    void Check(const Term& term, bool last, std::vector<std::string>& reasons) const {
+    void Check(const TypedTerm& term, bool last, std::vector<std::string>& reasons) const {
         const std::string_view typed(text_.data() + term.start, term.end - term.start);
-        int row = -1;
-        for (int r = 0; r < kTargetCount && row < 0; ++r) {
-            if (typed.substr(0, TargetTable[r].prefix.size()) == TargetTable[r].prefix)
-                row = r;
-        }
-        if (typed.front() == kQuote)
-            row = -1;
+        const int row = term.prefixRow;
         if (row >= 0 && typed.size() == TargetTable[row].prefix.size()) {
             // Its value is about to be typed while the caret stands right
             // after the colon.
@@ -248,7 +194,7 @@ private:
             CheckNearMiss(typed, reasons);
     }
 
-    void CheckPhrase(std::size_t quote, const Term& term, std::vector<std::string>& reasons) const {
+    void CheckPhrase(std::size_t quote, const TypedTerm& term, std::vector<std::string>& reasons) const {
         if (quote + 1 < size_ && text_[quote + 1] == kQuote) {
             reasons.push_back(std::string(kEmptyPhrase));
             return;
@@ -271,7 +217,7 @@ private:
         }
         // Still being typed while the caret is in it.
         const bool typing = caret_ > quote && caret_ <= term.end;
-        if (PhraseClose(quote) >= size_ && !typing)
+        if (term.openPhrase && !typing)
             reasons.push_back(std::string(kUnclosedPhrase));
     }
 
@@ -284,7 +230,7 @@ private:
     const std::string& text_;
     std::size_t size_;
     std::size_t caret_;
-    std::vector<bool> fullWidth_;
+    Separators separators_;
 };
 
 // How much of a long text is read: up to the last term that begins within

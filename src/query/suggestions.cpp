@@ -4,6 +4,7 @@
 #include "query/reading.h"
 #include "query/shift_jis.h"
 #include "query/texts.h"
+#include "query/typed_terms.h"
 
 #include <algorithm>
 #include <utility>
@@ -47,55 +48,6 @@ bool Completes(std::string_view foldedFragment, std::string_view fragment, std::
            fragment != rowText;
 }
 
-struct TermAtCaret {
-    bool found = false;
-    std::size_t start = 0;
-    bool first = false; // the query's first term
-};
-
-// The term that ends at the caret, when the caret is at a term's end and
-// outside any phrase.
-TermAtCaret FindTermAtCaret(const std::string& text, std::size_t caret, Separators separators) {
-    if (caret == 0 || caret > text.size())
-        return {};
-    const std::vector<bool> fullWidth =
-        separators == Separators::SpaceAndFullWidthSpace ? FullWidthSpaceBytes(text) : std::vector<bool>();
-    auto separatorLength = [&](std::size_t at) -> std::size_t {
-        if (text[at] == kSpace || IsLineSeparator(text[at]))
-            return 1;
-        return !fullWidth.empty() && fullWidth[at] ? 2 : 0;
-    };
-    if (caret < text.size() && separatorLength(caret) == 0)
-        return {};
-    TermAtCaret term;
-    bool inTerm = false;
-    bool anyTerm = false;
-    for (std::size_t at = 0; at < caret;) {
-        if (const std::size_t length = separatorLength(at)) {
-            inTerm = false;
-            at += length;
-            continue;
-        }
-        if (!inTerm) {
-            term.first = !anyTerm;
-            term.start = at;
-            inTerm = anyTerm = true;
-        }
-        if (text[at] == kQuote && PhraseMayOpen(std::string_view(text.data() + term.start, at - term.start)) &&
-            (at + 1 == caret || OpensPhrase(text[at + 1]))) {
-            const std::size_t end = PhraseEnd(
-                at, text.size(), [](std::size_t p) { return p + 1; }, [&](std::size_t p) { return text[p]; });
-            if (end >= caret)
-                return {}; // inside the phrase
-            at = end + 1;
-            continue;
-        }
-        at += ShiftJisCharLength(text.data(), at, text.size());
-    }
-    term.found = inTerm;
-    return term;
-}
-
 } // namespace
 
 FavoriteSuggestions MakeFavoriteSuggestions(PackedFavorites stored) {
@@ -124,8 +76,8 @@ FavoriteSuggestions MakeFavoriteSuggestions(const std::vector<FavoriteEntry>& en
 
 bool AsksForFavorites(const std::string& text, std::size_t caret, Separators separators) {
     const TermAtCaret term = FindTermAtCaret(text, caret, separators);
-    return term.found && term.first && caret - term.start >= kFavoritePrefix.size() &&
-           text.compare(term.start, kFavoritePrefix.size(), kFavoritePrefix) == 0;
+    return term.found && term.first && caret - term.term.start >= kFavoritePrefix.size() &&
+           text.compare(term.term.start, kFavoritePrefix.size(), kFavoritePrefix) == 0;
 }
 
 Suggestions Suggest(const std::string& text, std::size_t caret, Separators separators,
@@ -136,18 +88,18 @@ Suggestions Suggest(const std::string& text, std::size_t caret, Separators separ
         // A space typed right after a target's colon: offered taken out.
         if (caret >= 2 && caret <= text.size() && text[caret - 1] == kSpace) {
             const TermAtCaret before = FindTermAtCaret(text, caret - 1, separators);
-            const std::string_view typed(text.data() + before.start, caret - 1 - before.start);
+            const std::string_view typed(text.data() + before.term.start, caret - 1 - before.term.start);
             for (int row = 0; before.found && row < kTargetCount; ++row) {
                 if (typed == TargetTable[row].prefix) {
-                    suggestions.fragmentStart = before.start;
+                    suggestions.fragmentStart = before.term.start;
                     suggestions.rows.push_back({SuggestionKind::Unspaced, static_cast<std::size_t>(row)});
                 }
             }
         }
         return suggestions;
     }
-    suggestions.fragmentStart = term.start;
-    const std::string_view fragment(text.data() + term.start, caret - term.start);
+    suggestions.fragmentStart = term.term.start;
+    const std::string_view fragment(text.data() + term.term.start, caret - term.term.start);
     if (term.first && fragment.substr(0, kFavoritePrefix.size()) == kFavoritePrefix) {
         if (!favorites)
             return suggestions;

@@ -6,14 +6,10 @@
 
 #include "query/texts.h"
 #include "query/translate.h"
+#include "shift_jis_text.h"
 
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <iconv.h>
-#endif
 
 #include <iterator>
 #include <random>
@@ -90,35 +86,6 @@ TEST(ReadingTest, SaysHowTheTextWillBeSearched) {
          "\x82\xa8\x8b" "C\x82\xc9\x93\xfc\x82\xe8\x81uw\x81v\x82\xf0\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7"}, // お気に入り「w」を削除します
 
     }, nullptr);
-}
-
-// A text converted between UTF-8 and Shift_JIS by the platform's own table
-// (Windows' code page 932; glibc's CP932, the same table).
-std::string Converted(const std::string& text, bool toShiftJis) {
-#ifdef _WIN32
-    const UINT from = toShiftJis ? CP_UTF8 : 932, to = toShiftJis ? 932 : CP_UTF8;
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), &wide[0], static_cast<int>(wide.size()))));
-    std::string out(3 * wide.size(), '\0');
-    out.resize(static_cast<std::size_t>(WideCharToMultiByte(to, 0, wide.data(), static_cast<int>(wide.size()), &out[0],
-                                                            static_cast<int>(out.size()), nullptr, nullptr)));
-    return out;
-#else
-    const iconv_t convert = toShiftJis ? iconv_open("CP932", "UTF-8") : iconv_open("UTF-8", "CP932");
-    std::string out(3 * text.size() + 1, '\0');
-    char* in = const_cast<char*>(text.data());
-    char* to = &out[0];
-    std::size_t left = text.size(), room = out.size();
-    iconv(convert, &in, &left, &to, &room);
-    iconv_close(convert);
-    out.resize(out.size() - room);
-    return out;
-#endif
-}
-
-std::string Sjis(const std::string& utf8) {
-    return Converted(utf8, true);
 }
 
 // Every text of the query field, written in UTF-8, reaches the code as the

@@ -2,7 +2,15 @@
 // and the favourites.
 #include "query/suggestions.h"
 
+#include "query/reading.h"
+#include "query/term_records.h"
+#include "query/translate.h"
+#include "query/typed_terms.h"
+#include "shift_jis_text.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -110,6 +118,62 @@ TEST(SuggestionsTest, DescriptionsSayWhatARowMeans) {
     EXPECT_EQ(SuggestionDescription({SuggestionKind::Target, 1}, nullptr), "\x8c\x8f\x96\xbc"); // 件名
     EXPECT_EQ(SuggestionDescription({SuggestionKind::Favorite, 0}, &kFavorites), "subject:week");
     EXPECT_EQ(Suggest("fav:", 4, Separators::Space, nullptr).rows.size(), 0u);
+}
+
+} // namespace
+
+namespace {
+
+const char* AsTyped(const char* word) {
+    return word;
+}
+
+// The terms as typed (which the suggestions and the reading read) against
+// the terms the translation takes: where a query reads as it looks, they
+// agree term for term on where it starts and ends and on its target; where
+// they differ, the reading says why (and where a term, though taken as
+// typed, means something else). And the suggestions' term at the end of
+// each term is that term.
+TEST(TypedTermsTest, TheReadersOfTheLanguageAgree) {
+    const struct {
+        std::string query;
+        bool agree;   // the translation takes the terms as typed
+        bool flagged; // the reading says why
+    } cases[] = {
+        {"subject:\"定例 会議\" from:tanaka 議事録", true, false},
+        {"body:見積 from:suzuki subject:\"お見積り 再送\"", true, false},
+        {"attach:* flag:unread x", true, false},
+        {"\"a b\" c  d", true, false},
+        {"from+to:a smallheader:\"x y\" memo:z", true, false},
+        {"a\"b c\"", true, false},
+        {"Subject:会議", true, true},        // no target: a word, as typed
+        {"subject:\"\" x", true, true},      // an empty phrase: a word, as typed
+        {"from: 田中", false, true},         // a space after the colon
+        {"subject:\"a b", false, true},      // a phrase left unclosed
+        {"subject:\"予定表\" x", false, true}, // 表 escapes the quote after it
+    };
+    for (const auto& c : cases) {
+        const std::string query = Sjis(c.query);
+        const std::vector<TypedTerm> typed = TypedTerms(query, Separators::Space);
+        std::vector<std::pair<int, std::string>> taken;
+        TakeQueryTerms(query, AsTyped, Separators::Space).ForEach([&](TermKind kind, int row, std::string_view text) {
+            taken.emplace_back(row, kind == TermKind::AttachAll ? "*" : std::string(text));
+        });
+        bool agree = taken.size() == typed.size();
+        for (std::size_t i = 0; agree && i < typed.size(); ++i) {
+            const TypedTerm& term = typed[i];
+            const std::size_t valueAt = term.start + (term.prefixRow >= 0 ? TargetTable[term.prefixRow].prefix.size() : 0);
+            agree = taken[i].first == std::max(term.prefixRow, 0) &&
+                    taken[i].second == query.substr(valueAt, term.end - valueAt);
+        }
+        EXPECT_EQ(agree, c.agree) << c.query;
+        EXPECT_EQ(ReadQuery(query, 0, Separators::Space, nullptr).misreadings > 0, c.flagged) << c.query;
+        for (const TypedTerm& term : typed) {
+            const TermAtCaret atEnd = FindTermAtCaret(query, term.end, Separators::Space);
+            EXPECT_EQ(atEnd.found, !term.openPhrase) << c.query;
+            EXPECT_EQ(atEnd.term.start, term.openPhrase ? 0 : term.start) << c.query;
+        }
+    }
 }
 
 } // namespace
