@@ -104,6 +104,9 @@ void AddReadingArea(HWND dialog, ReadingArea& area) {
         ReleaseDC(dialog, dc);
     }
     area.lineHeight = std::max<long>(metrics.tmHeight, 8);
+    // A bound safe for any proportional font: no character is narrower than
+    // a third of the average.
+    area.narrowest = std::max<long>(metrics.tmAveCharWidth / 3, 1);
     area.area = {box.left, box.bottom + gap.bottom, ok.right, box.bottom + gap.bottom + kAreaLines * area.lineHeight};
     // What stands below the field, from its first control down, moves down.
     long below = LONG_MAX;
@@ -129,8 +132,18 @@ void AddReadingArea(HWND dialog, ReadingArea& area) {
         area.tooltip = MakeTooltip(dialog, area.reading);
 }
 
+// Whether `text` takes more than `height` at `width`: measured only where it
+// might fit, so that a pasted text of kilobytes costs no layout at each
+// keystroke.
+bool TooLong(const ReadingArea& area, HWND control, const std::wstring& text, long width, long height) {
+    const long lines = std::max<long>(height / area.lineHeight, 1);
+    if (static_cast<long long>(text.size()) * area.narrowest > static_cast<long long>(width) * lines)
+        return true;
+    return TextHeight(control, text, width) > height;
+}
+
 void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::wstring& reading) {
-    if (!area.reading)
+    if (!area.reading || (misreading == area.misreadingShown && reading == area.readingShown))
         return;
     const long width = area.area.right - area.area.left;
     long top = area.area.top;
@@ -153,7 +166,8 @@ void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::w
     const long height = area.area.bottom - top;
     SetWindowPos(area.reading, nullptr, area.area.left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowTextW(area.reading, reading.c_str());
-    area.cut = TextHeight(area.reading, reading, width) > height;
+    const bool wasCut = area.cut;
+    area.cut = TooLong(area, area.reading, reading, width, height);
     // Cut, the reading is drawn by the dialog with "…" where it stops; its
     // text stays whole for screen readers.
     const LONG_PTR style = GetWindowLongPtrW(area.reading, GWL_STYLE);
@@ -161,7 +175,10 @@ void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::w
     if ((style & SS_TYPEMASK) != type)
         SetWindowLongPtrW(area.reading, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | type);
     InvalidateRect(area.reading, nullptr, TRUE);
-    SetTooltipText(area, reading);
+    if (area.cut || wasCut)
+        SetTooltipText(area, area.cut ? reading : std::wstring());
+    area.misreadingShown = misreading;
+    area.readingShown = reading;
 }
 
 bool DrawCutReading(const ReadingArea& area, const DRAWITEMSTRUCT& item) {
@@ -173,6 +190,9 @@ bool DrawCutReading(const ReadingArea& area, const DRAWITEMSTRUCT& item) {
     text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(area.reading, &text[0], length + 1), 0)));
     const long width = item.rcItem.right - item.rcItem.left;
     const long height = item.rcItem.bottom - item.rcItem.top;
+    // No more of it than the lines could hold at the narrowest.
+    const long lines = std::max<long>(height / area.lineHeight, 1);
+    text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(width / area.narrowest * lines + 1)));
     // The longest start of the text that fits with "…" after it.
     std::size_t fits = 0, over = text.size() + 1;
     while (over - fits > 1) {

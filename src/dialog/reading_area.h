@@ -19,7 +19,9 @@ struct ReadingArea {
     HWND tooltip = nullptr;
     RECT area{};      // in the dialog's client coordinates
     long lineHeight = 0;
-    bool cut = false; // the reading does not fit: it is drawn cut, and the tooltip shows it
+    long narrowest = 1; // no character of the font is narrower, in pixels
+    bool cut = false;   // the reading does not fit: it is drawn cut, and the tooltip shows it
+    std::wstring misreadingShown, readingShown; // as last shown: the same again costs nothing
 };
 
 // Makes room under the query box: what stands below it moves down, the

@@ -1183,11 +1183,11 @@ TEST_F(SearchRunTest, TheSuggestionListIsReadAsListBoxesAre) {
                     PressKey(dialog, VK_ESCAPE);
                     PressKey(dialog, VK_ESCAPE);
                 });
-    ASSERT_EQ(ansi.size(), 101u);
+    ASSERT_EQ(ansi.size(), 21u);
     EXPECT_EQ(ansi[0], "fav:\x8f\x54\x95\xf1\tsubject:\x8f\x54\x95\xf1");
     EXPECT_EQ(unicode[0], L"fav:週報\tsubject:週報");
-    EXPECT_EQ(ansi[99], "fav:n98\tfrom:x");
-    EXPECT_EQ(unicode[100], L"ほか 50 件あります。続けて入力すると絞り込めます");
+    EXPECT_EQ(ansi[19], "fav:n18\tfrom:x");
+    EXPECT_EQ(unicode[20], L"ほか 130 件あります。続けて入力すると絞り込めます");
 }
 
 // The field is a Unicode window and keeps every character as it came (an
