@@ -11,7 +11,6 @@
 #include <imm.h>
 
 #include <algorithm>
-#include <climits>
 #include <string>
 #include <utility>
 #include <vector>
