@@ -17,11 +17,15 @@ std::size_t AnsiLength(const wchar_t* text, std::size_t units, bool* usedDefault
     return static_cast<std::size_t>(std::max(length, 0));
 }
 
-std::string Ansi(const wchar_t* text, std::size_t units) {
+// The text as GetWindowTextA gives it; whether the default character stood
+// in for any of it.
+std::string Ansi(const wchar_t* text, std::size_t units, bool& usedDefault) {
     std::string ansi(AnsiLength(text, units), '\0');
+    BOOL defaulted = FALSE;
     if (!ansi.empty())
         WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(units), &ansi[0], static_cast<int>(ansi.size()), nullptr,
-                            nullptr);
+                            &defaulted);
+    usedDefault = defaulted != FALSE;
     return ansi;
 }
 
@@ -69,11 +73,11 @@ FieldText ReadField(HWND field, std::size_t mostUnits, bool findUnconverted) {
         typed.assign(mostUnits + 1, L'\0');
         typed.resize(static_cast<std::size_t>(std::max(GetWindowTextW(field, &typed[0], static_cast<int>(mostUnits + 1)), 0)));
     }
-    FieldText read{Ansi(typed.data(), typed.size()), std::string::npos, {}, {}};
+    bool anyDefault = false;
+    FieldText read{Ansi(typed.data(), typed.size(), anyDefault), std::string::npos, {}, {}};
     if (const std::size_t caret = CaretUnits(field); caret != std::wstring::npos)
         read.caret = caret >= typed.size() ? read.ansi.size() : AnsiLength(typed.data(), caret);
-    bool anyDefault = false;
-    if (!findUnconverted || (AnsiLength(typed.data(), typed.size(), &anyDefault), !anyDefault))
+    if (!findUnconverted || !anyDefault)
         return read;
     // Character by character only where one did not convert.
     std::size_t byte = 0;

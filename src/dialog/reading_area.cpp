@@ -82,6 +82,16 @@ void SetTooltipText(const ReadingArea& area, const std::wstring& text) {
     SendMessageW(area.tooltip, TTM_ACTIVATE, area.cut, 0);
 }
 
+// Whether `text` takes more than `height` at `width`: measured only where it
+// might fit, so that a pasted text of kilobytes costs no layout at each
+// keystroke.
+bool TooLong(const ReadingArea& area, HWND control, const std::wstring& text, long width, long height) {
+    const long lines = std::max<long>(height / area.lineHeight, 1);
+    if (static_cast<long long>(text.size()) * area.narrowest > static_cast<long long>(width) * lines)
+        return true;
+    return TextHeight(control, text, width) > height;
+}
+
 } // namespace
 
 UINT ReadingTextFormat() {
@@ -130,16 +140,6 @@ void AddReadingArea(HWND dialog, ReadingArea& area) {
     area.reading = MakeStatic(dialog, IDC_READING, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, area.area, font);
     if (area.reading)
         area.tooltip = MakeTooltip(dialog, area.reading);
-}
-
-// Whether `text` takes more than `height` at `width`: measured only where it
-// might fit, so that a pasted text of kilobytes costs no layout at each
-// keystroke.
-bool TooLong(const ReadingArea& area, HWND control, const std::wstring& text, long width, long height) {
-    const long lines = std::max<long>(height / area.lineHeight, 1);
-    if (static_cast<long long>(text.size()) * area.narrowest > static_cast<long long>(width) * lines)
-        return true;
-    return TextHeight(control, text, width) > height;
 }
 
 void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::wstring& reading) {

@@ -2,12 +2,11 @@
 // what it reads.
 #include "query/reading.h"
 
-#include "query/texts.h"
-#include "query/typed_terms.h"
-
 #include "query/commands.h"
 #include "query/descriptions.h"
 #include "query/shift_jis.h"
+#include "query/texts.h"
+#include "query/typed_terms.h"
 #include "query/term_records.h"
 #include "query/translate.h"
 

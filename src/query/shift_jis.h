@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string_view>
 
 // The first byte of a double-byte character.
 inline bool IsShiftJisLeadByte(unsigned char byte) {
@@ -24,21 +23,4 @@ inline std::size_t ShiftJisCharLength(const char* text, std::size_t at, std::siz
                    IsShiftJisTrailByte(static_cast<unsigned char>(text[at + 1]))
                ? 2
                : 1;
-}
-
-// Where character number `characters` of the text starts, in bytes (the
-// text's size past its last), and how many characters its first `bytes`
-// hold: for a field that counts its caret in characters.
-inline std::size_t ShiftJisByteOffset(std::string_view text, std::size_t characters) {
-    std::size_t at = 0;
-    for (std::size_t counted = 0; counted < characters && at < text.size(); ++counted)
-        at += ShiftJisCharLength(text.data(), at, text.size());
-    return at;
-}
-
-inline std::size_t ShiftJisCharacterCount(std::string_view text, std::size_t bytes) {
-    std::size_t counted = 0;
-    for (std::size_t at = 0; at < bytes && at < text.size(); ++counted)
-        at += ShiftJisCharLength(text.data(), at, text.size());
-    return counted;
 }

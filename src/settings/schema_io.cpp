@@ -35,10 +35,10 @@ namespace {
 
 // The history among the values at hand: its entries that are not empty, in
 // order, each once.
-std::vector<std::string> HistoryAtHand(const std::function<const std::string&(std::size_t)>& atHand) {
+std::vector<std::string> HistoryAtHand(const std::vector<std::string>& atHand) {
     std::vector<std::string> history;
     for (std::size_t i = 0; i < kSavedHistoryEntries; ++i) {
-        const std::string& value = atHand(kHistoryAtHand + i);
+        const std::string& value = atHand[kHistoryAtHand + i];
         if (!value.empty() && std::find(history.begin(), history.end(), value) == history.end())
             history.push_back(value);
     }
@@ -48,7 +48,7 @@ std::vector<std::string> HistoryAtHand(const std::function<const std::string&(st
 } // namespace
 
 SavedState StateAtHand(const SettingsFile& settings) {
-    return {HistoryAtHand([&](std::size_t place) -> const std::string& { return settings.AtHand(place); }),
+    return {HistoryAtHand(settings.ValuesAtHand()),
             ScopeFromSettingValue(settings.AtHand(kScopeAtHand)), settings.AtHand(kIncludeAllAtHand) == kTrue};
 }
 
@@ -57,7 +57,7 @@ SaveResult SaveWithHistoryChange(SettingsFile& settings, const std::vector<Profi
                                  std::vector<std::string>& history) {
     std::vector<std::string> merged;
     const SaveResult saved = settings.Save(changes, asking, [&](const std::vector<std::string>& atHand) {
-        merged = HistoryAtHand([&](std::size_t place) -> const std::string& { return atHand[place]; });
+        merged = HistoryAtHand(atHand);
         change(merged);
         return HistoryChanges(merged);
     });

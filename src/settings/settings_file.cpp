@@ -1,6 +1,5 @@
 #include "settings/settings_file.h"
 
-#include "query/shift_jis.h"
 #include "settings/file_access.h"
 #include "settings/file_encoding.h"
 #include "settings/stored_value.h"
@@ -9,9 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <deque>
 #include <new>
 

@@ -129,6 +129,8 @@ public:
     // The value of the key at `place` in the list kept at hand, exactly as
     // ReadValue would give it: empty when absent.
     const std::string& AtHand(std::size_t place) const { return atHand_[place]; }
+    // All of them, in the order kept.
+    const std::vector<std::string>& ValuesAtHand() const { return atHand_; }
 
     // What the tests see and steer: how often the file was read whole, and
     // the hook that interrupts a save.
