@@ -157,8 +157,8 @@ RunTimes Run(const std::function<void()>& run, const std::string& answer) {
 }
 
 // The history the bare template's box holds, as many entries of as many
-// bytes as the settings give the plug-in's (none: an empty box). The box's
-// own work at a keystroke (it looks the text up in its list) is the field's.
+// bytes as the settings give the plug-in's (none: an empty box), so that
+// whatever the box does with them at a keystroke counts as the field's own.
 std::size_t g_bareHistoryBytes = 0;
 
 // The template alone, with the focus in its query box as any dialog puts it
