@@ -194,10 +194,10 @@ void SetValue(HKEY root, const char* key, const char* name, const std::string& v
 
 } // namespace
 
-// With "keystroke", only the last table: the keystroke at the end of a
-// long query.
+// With "favourites" or "keystroke", that table alone: the suggestion
+// list's keystrokes, or the keystroke at the end of a long query.
 int main(int argc, char** argv) {
-    const bool keystrokeOnly = argc > 1 && std::string(argv[1]) == "keystroke";
+    const std::string only = argc > 1 ? argv[1] : "";
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     const std::string folder = std::string(temp) + "velmoro-run-bench";
@@ -216,7 +216,7 @@ int main(int argc, char** argv) {
              folder);
     SetValue(HKEY_CURRENT_USER, "Software\\Ostravik\\Pellarin\\Config", "PellarinDir", ProgramFolder() + "\\");
 
-    if (!keystrokeOnly) {
+    if (only.empty()) {
         std::printf("Whole runs of search (best of 9, ms), with 20 history entries of 1 KB:\n\n");
         std::printf("%10s %7s %8s %15s %10s %10s %13s %11s %14s %7s\n", "favourites", "file MB", "opening",
                     "plug-in's share", "dismissed", "confirmed", "confirmation", "bare write", "new favourite", "target");
@@ -282,9 +282,11 @@ int main(int argc, char** argv) {
                         "share %.2f ms (target: under 5 ms)\n", opening, opening - bare);
             FreeLibrary(plugin);
         }
-
-        // The typed texts: a target, the favourites' first read ("fav:"), all of
-        // them listed again, then narrowed.
+    }
+    // The typed texts: a target, the favourites' first read ("fav:"), all of
+    // them listed again, then narrowed. The first "fav:" after the DLL is
+    // loaded reads the file: the best of five loads.
+    if (only.empty() || only == "favourites") {
         const std::vector<std::string> typed = {"s", "fav:", "fav:", "fav:f", "fav:favourite1", "fav:favourite12345"};
         std::printf("\nA keystroke in the query field with the suggestion list (best of 9, ms):\n\n%10s", "favourites");
         for (const std::string& text : typed)
@@ -292,34 +294,39 @@ int main(int argc, char** argv) {
         std::printf("\n");
         for (const int favourites : {300, 100000}) {
             WriteBytes(path, SettingsWithFavourites(favourites));
-            const HMODULE plugin = LoadLibraryA((ProgramFolder() + "\\VelmoroMailSearch.dll").c_str());
-            const auto search = reinterpret_cast<SearchFunction>(reinterpret_cast<void (*)()>(GetProcAddress(plugin, "search")));
             std::vector<double> best(typed.size(), 1e9);
-            double firstOfProcess = 0;
+            double firstOfProcess = 1e9;
             g_typed = typed;
-            for (int round = 0; round < 9; ++round) {
-                Run([&] { search(""); }, "");
-                for (std::size_t i = 0; i < typed.size(); ++i)
-                    best[i] = std::min(best[i], g_keystroke.size() == typed.size() ? g_keystroke[i] : 1e9);
-                if (round == 0 && g_keystroke.size() == typed.size())
-                    firstOfProcess = g_keystroke[1];
+            for (int load = 0; load < 5; ++load) {
+                const HMODULE plugin = LoadLibraryA((ProgramFolder() + "\\VelmoroMailSearch.dll").c_str());
+                const auto search =
+                    reinterpret_cast<SearchFunction>(reinterpret_cast<void (*)()>(GetProcAddress(plugin, "search")));
+                for (int round = 0; round < (load == 0 ? 9 : 1); ++round) {
+                    Run([&] { search(""); }, "");
+                    if (g_keystroke.size() != typed.size())
+                        continue;
+                    for (std::size_t i = 0; i < typed.size(); ++i)
+                        best[i] = std::min(best[i], g_keystroke[i]);
+                    if (round == 0)
+                        firstOfProcess = std::min(firstOfProcess, g_keystroke[1]);
+                }
+                FreeLibrary(plugin);
             }
             g_typed.clear();
             std::printf("%10d", favourites);
             for (const double ms : best)
                 std::printf(" %18.2f", ms);
-            std::printf("\n");
-            FreeLibrary(plugin);
-            std::printf("%10s %18s %18.2f  (the first \"fav:\" of the process: the file read)\n", "", "", firstOfProcess);
+            std::printf("\n%10s %18s %18.2f  (the first \"fav:\" after the DLL is loaded: the file read)\n", "", "",
+                        firstOfProcess);
             if (favourites == 100000)
-                std::printf("\ntarget: the first \"fav:\" of a run at 100,000 favourites under 50 ms: %s\n",
-                            best[1] < 50 ? "met" : "MISSED");
+                std::printf("\ntarget: the first \"fav:\" after the DLL is loaded, at 100,000 favourites, under 50 ms: %s\n",
+                            firstOfProcess < 50 ? "met" : "MISSED");
         }
     }
     // A keystroke at the end of a long query, as the user sees it: the
     // field's own work, the suggestion list and the line that reads the
     // query back (which reads only the start of a pasted text).
-    {
+    if (only.empty() || only == "keystroke") {
         WriteBytes(path, SettingsWithFavourites(300, 30));
         g_bareHistoryBytes = 30;
         const HMODULE plugin = LoadLibraryA((ProgramFolder() + "\\VelmoroMailSearch.dll").c_str());
