@@ -6,7 +6,7 @@
 #include <cstddef>
 
 // The first byte of a double-byte character.
-inline bool IsShiftJisLeadByte(unsigned char byte) {
+constexpr bool IsShiftJisLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 

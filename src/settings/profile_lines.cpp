@@ -4,6 +4,38 @@
 
 namespace profile_lines {
 
+namespace {
+
+struct ByteKinds {
+    ByteKind of[256];
+};
+
+constexpr ByteKinds MakeByteKinds(bool ansi) {
+    ByteKinds kinds{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        ByteKind kind = ByteKind::Other;
+        if (byte == '\r' || byte == '\n')
+            kind = ByteKind::LineEnd;
+        else if (byte == ' ' || (byte >= '\t' && byte <= '\r') || byte == 0x1A) // as IsReaderWhiteSpace
+            kind = ByteKind::Blank;
+        else if (byte == '=')
+            kind = ByteKind::Equals;
+        else if (ansi && IsShiftJisLeadByte(static_cast<unsigned char>(byte)))
+            kind = ByteKind::Lead;
+        kinds.of[byte] = kind;
+    }
+    return kinds;
+}
+
+constexpr ByteKinds kAnsiByteKinds = MakeByteKinds(true);
+constexpr ByteKinds kUtf8ByteKinds = MakeByteKinds(false);
+
+} // namespace
+
+const ByteKind* ByteKindsOf(ProfileEncoding encoding) {
+    return encoding == ProfileEncoding::Ansi ? kAnsiByteKinds.of : kUtf8ByteKinds.of;
+}
+
 bool IsUtf16(ProfileEncoding encoding) {
     return encoding == ProfileEncoding::Utf16Le || encoding == ProfileEncoding::Utf16Be;
 }
@@ -157,13 +189,13 @@ std::string_view LineAt(std::string_view text, std::size_t at, ProfileEncoding e
             end += 2;
         return text.substr(at, end - at);
     }
-    const bool ansi = encoding == ProfileEncoding::Ansi;
+    const ByteKind* const kinds = ByteKindsOf(encoding);
     for (; end < size; ++end) {
-        const unsigned char byte = bytes[end];
-        if (byte == '\r' || byte == '\n')
+        const ByteKind kind = kinds[bytes[end]];
+        if (kind == ByteKind::LineEnd)
             break;
         // A lead byte takes the next byte, whatever it is.
-        if (ansi && byte >= 0x81 && IsShiftJisLeadByte(byte) && end + 1 < size)
+        if (kind == ByteKind::Lead && end + 1 < size)
             ++end;
     }
     if (end == size)

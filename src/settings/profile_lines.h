@@ -56,6 +56,20 @@ struct LineShape {
 
 LineShape ShapeOf(std::string_view line, ProfileEncoding encoding);
 
+// What a byte is to the reader in a file where every ASCII character is a
+// byte (ANSI and UTF-8): the loops over the thousands of lines of a section
+// of favourites ask one table.
+enum class ByteKind : unsigned char {
+    Other,
+    Blank,   // white space that ends no line
+    LineEnd, // CR or LF
+    Equals,
+    Lead, // the first of a double-byte character (ANSI only)
+};
+
+// The table for ANSI or UTF-8.
+const ByteKind* ByteKindsOf(ProfileEncoding encoding);
+
 // The line that starts at `at`: its characters and one line end after them
 // (CR LF, CR or LF), so that a run of line ends gives blank lines of their
 // own. Every line of the file is cut so: the byte loops are kept tight.

@@ -137,47 +137,44 @@ public:
     // thousands of lines of a section of favourites. Nothing for a blank
     // line.
     std::optional<ProfileLine> KeyLineOfBytes(std::string_view line) const {
-        const bool ansi = encoding_ == ProfileEncoding::Ansi;
+        const ByteKind* const kinds = ByteKindsOf(encoding_);
         const std::size_t npos = std::string_view::npos;
-        std::size_t first = npos, nonSpaceEnd = 0;
+        // The name (0), then the value after the first "=" (1): where each
+        // starts and ends, white space around it left out.
+        std::size_t start[2] = {npos, npos};
+        std::size_t end[2] = {0, 0};
+        int part = 0;
         for (std::size_t at = 0; at < line.size();) {
-            const unsigned char byte = static_cast<unsigned char>(line[at]);
-            const bool pair = ansi && byte >= 0x81 && IsShiftJisLeadByte(byte) && at + 1 < line.size();
-            if (!pair && (byte == '\r' || byte == '\n'))
-                break;
-            if (pair || byte >= 0x80 || !IsReaderWhiteSpace(byte)) {
-                if (first == npos)
-                    first = at;
-                if (!pair && byte == '=') {
-                    if (first == at)
-                        nonSpaceEnd = at; // the name is empty
-                    const std::string_view name = line.substr(first, nonSpaceEnd - first);
-                    // What follows is the value.
-                    std::size_t valueStart = npos, end = at + 1;
-                    for (std::size_t v = at + 1; v < line.size();) {
-                        const unsigned char b = static_cast<unsigned char>(line[v]);
-                        const bool p = ansi && b >= 0x81 && IsShiftJisLeadByte(b) && v + 1 < line.size();
-                        if (!p && (b == '\r' || b == '\n'))
-                            break;
-                        const std::size_t length = p ? 2 : 1;
-                        if (p || b >= 0x80 || !IsReaderWhiteSpace(b)) {
-                            if (valueStart == npos)
-                                valueStart = v;
-                            end = v + length;
-                        }
-                        v += length;
-                    }
-                    const std::string_view value =
-                        valueStart == npos ? std::string_view() : line.substr(valueStart, end - valueStart);
-                    return ProfileLine{name, Unquoted(value, encoding_)};
-                }
-                nonSpaceEnd = at + (pair ? 2 : 1);
+            const ByteKind kind = kinds[static_cast<unsigned char>(line[at])];
+            if (kind == ByteKind::Other) { // most bytes: a run of them at once
+                if (start[part] == npos)
+                    start[part] = at;
+                do
+                    ++at;
+                while (at < line.size() && kinds[static_cast<unsigned char>(line[at])] == ByteKind::Other);
+                end[part] = at;
+                continue;
             }
-            at += pair ? 2 : 1;
+            // A lead byte takes the next byte, whatever it is.
+            const std::size_t length = kind == ByteKind::Lead && at + 1 < line.size() ? 2 : 1;
+            if (length == 1 && kind == ByteKind::LineEnd)
+                break;
+            if (length == 1 && (kind == ByteKind::Blank || (kind == ByteKind::Equals && part == 0))) {
+                part = kind == ByteKind::Equals ? 1 : part;
+                ++at;
+                continue;
+            }
+            if (start[part] == npos)
+                start[part] = at;
+            at += length;
+            end[part] = at;
         }
-        if (first == npos)
+        const auto trimmed = [&](int which) {
+            return start[which] == npos ? std::string_view() : line.substr(start[which], end[which] - start[which]);
+        };
+        if (part == 0 && start[0] == npos)
             return std::nullopt;
-        return ProfileLine{line.substr(first, nonSpaceEnd - first), std::string_view()};
+        return ProfileLine{trimmed(0), part == 1 ? Unquoted(trimmed(1), encoding_) : std::string_view()};
     }
 
 private:
