@@ -194,8 +194,9 @@ void SetValue(HKEY root, const char* key, const char* name, const std::string& v
 
 } // namespace
 
-// With "favourites" or "keystroke", that table alone: the suggestion
-// list's keystrokes, or the keystroke at the end of a long query.
+// With "runs", "favourites" or "keystroke", those tables alone: whole runs
+// and the opening, the suggestion list's keystrokes, or the keystroke at the
+// end of a long query.
 int main(int argc, char** argv) {
     const std::string only = argc > 1 ? argv[1] : "";
     char temp[MAX_PATH];
@@ -216,7 +217,7 @@ int main(int argc, char** argv) {
              folder);
     SetValue(HKEY_CURRENT_USER, "Software\\Ostravik\\Pellarin\\Config", "PellarinDir", ProgramFolder() + "\\");
 
-    if (only.empty()) {
+    if (only.empty() || only == "runs") {
         std::printf("Whole runs of search (best of 9, ms), with 20 history entries of 1 KB:\n\n");
         std::printf("%10s %7s %8s %15s %10s %10s %13s %11s %14s %7s\n", "favourites", "file MB", "opening",
                     "plug-in's share", "dismissed", "confirmed", "confirmation", "bare write", "new favourite", "target");

@@ -56,8 +56,8 @@ void TakeStateSavedElsewhere() {
 // The favourites the suggestion list offers, read from the file when "fav:"
 // is first typed in the run (or as listed before, while the file is as this
 // process left it).
-PackedFavorites StoredFavorites() {
-    return g_session.settings ? Favorites(*g_session.settings) : PackedFavorites();
+std::shared_ptr<const PackedFavorites> StoredFavorites() {
+    return g_session.settings ? Favorites(*g_session.settings) : nullptr;
 }
 
 SearchDialogChoice AskUser(HWND mainWindow, Separators separators) {

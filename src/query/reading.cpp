@@ -97,7 +97,7 @@ bool FindFavorite(const FavoriteSuggestions& favorites, std::string_view name, s
         const std::size_t start = favorites.foldedStarts[i];
         if (favorites.foldedStarts[i + 1] - start == folded.size() &&
             favorites.foldedNames.compare(start, folded.size(), folded) == 0) {
-            found = favorites.stored.Second(i);
+            found = favorites.stored->Second(i);
             return true;
         }
     }

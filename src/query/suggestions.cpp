@@ -50,8 +50,11 @@ bool Completes(std::string_view foldedFragment, std::string_view fragment, std::
 
 } // namespace
 
-FavoriteSuggestions MakeFavoriteSuggestions(PackedFavorites stored) {
+FavoriteSuggestions MakeFavoriteSuggestions(std::shared_ptr<const PackedFavorites> shared) {
     FavoriteSuggestions favorites;
+    if (!shared)
+        shared = std::make_shared<const PackedFavorites>();
+    const PackedFavorites& stored = *shared;
     const std::size_t count = stored.Count();
     favorites.foldedStarts.reserve(count + 1);
     std::size_t nameBytes = 0;
@@ -63,14 +66,14 @@ FavoriteSuggestions MakeFavoriteSuggestions(PackedFavorites stored) {
         AppendFolded(favorites.foldedNames, stored.First(i));
     }
     favorites.foldedStarts.push_back(favorites.foldedNames.size());
-    favorites.stored = std::move(stored);
+    favorites.stored = std::move(shared);
     return favorites;
 }
 
 FavoriteSuggestions MakeFavoriteSuggestions(const std::vector<FavoriteEntry>& entries) {
-    PackedFavorites packed;
+    auto packed = std::make_shared<PackedFavorites>();
     for (const FavoriteEntry& entry : entries)
-        packed.Add(entry.name, entry.query);
+        packed->Add(entry.name, entry.query);
     return MakeFavoriteSuggestions(std::move(packed));
 }
 
@@ -146,7 +149,7 @@ std::string SuggestionText(SuggestionRow row, const FavoriteSuggestions* favorit
     case SuggestionKind::Command:
         return std::string(kCommands[row.index].text);
     case SuggestionKind::Favorite:
-        return std::string(kFavoritePrefix) + std::string(favorites ? favorites->stored.First(row.index) : "");
+        return std::string(kFavoritePrefix) + std::string(favorites ? favorites->stored->First(row.index) : "");
     case SuggestionKind::Unspaced:
         return std::string(TargetTable[row.index].prefix);
     }
@@ -162,7 +165,7 @@ std::string_view SuggestionDescription(SuggestionRow row, const FavoriteSuggesti
     case SuggestionKind::Command:
         return kCommands[row.index].description;
     case SuggestionKind::Favorite:
-        return favorites ? favorites->stored.Second(row.index) : std::string_view();
+        return favorites ? favorites->stored->Second(row.index) : std::string_view();
     case SuggestionKind::Unspaced:
         return kUnspacedDescription;
     }

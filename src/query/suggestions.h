@@ -7,6 +7,7 @@
 #include "query/packed_pairs.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,13 +25,13 @@ using PackedFavorites = PackedPairs;
 // once for matching as the settings file's reader matches names (ASCII
 // letters in either case, double-byte characters as they are).
 struct FavoriteSuggestions {
-    PackedFavorites stored;
+    std::shared_ptr<const PackedFavorites> stored; // never null; shared with the settings file's listing
     // The folded names one after another, the i-th from foldedStarts[i] to
     // foldedStarts[i + 1]: a keystroke scans them all, so they lie together.
     std::string foldedNames;
     std::vector<std::size_t> foldedStarts;
 };
-FavoriteSuggestions MakeFavoriteSuggestions(PackedFavorites stored);
+FavoriteSuggestions MakeFavoriteSuggestions(std::shared_ptr<const PackedFavorites> stored);
 
 // A name folded for matching as the reader matches names: ASCII letters in
 // lower case, a double-byte character's second byte as it is.

@@ -139,8 +139,42 @@ std::vector<std::string> ValuesAsRead(const std::vector<std::optional<std::strin
 }
 
 
+namespace {
+
+// Whether an ANSI text comes back through UTF-16 as it stands, as most do:
+// each character is asked about once, the first time it is met, and the
+// answer kept in `known` (by code; 0: not asked yet). A lead byte without
+// its second byte, or a character the reader spells otherwise, does not.
+bool ComesBackAsItStands(std::string_view text, std::vector<signed char>& known) {
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char byte = static_cast<unsigned char>(text[at]);
+        if (byte < 0x80) {
+            ++at;
+            continue;
+        }
+        const bool pair = IsShiftJisLeadByte(byte);
+        if (pair && at + 1 == text.size())
+            return false;
+        const std::size_t length = pair ? 2 : 1;
+        const unsigned code = pair ? byte << 8 | static_cast<unsigned char>(text[at + 1]) : byte;
+        if (known.empty())
+            known.assign(0x10000, 0);
+        if (!known[code]) {
+            const std::string_view character = text.substr(at, length);
+            known[code] = AsAnsi(character, ProfileEncoding::Ansi) == character ? 1 : -1;
+        }
+        if (known[code] < 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+} // namespace
+
 // Texts found in a file of the encoding, as the reader gives them to an ANSI
-// caller, as AsAnsi gives each: ASCII as it stands, the rest in one
+// caller, as AsAnsi gives each: ASCII as it stands, and in an ANSI file
+// every text whose characters each come back as they stand, the rest in one
 // conversion there and back for all the texts that can share one (with a
 // line end between them, each comes back as it would alone: its last
 // character is whole and it holds no line break). A text that is not as it
@@ -154,9 +188,10 @@ std::vector<std::string_view> AllAsAnsi(const std::vector<std::string_view>& tex
     std::vector<std::string_view> read(texts.size());
     std::string joined;
     std::vector<std::size_t> inJoined;
+    std::vector<signed char> known;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const std::string_view text = texts[i];
-        if (!utf16 && IsAscii(text)) {
+        if ((!utf16 && IsAscii(text)) || (encoding == ProfileEncoding::Ansi && ComesBackAsItStands(text, known))) {
             read[i] = text;
             continue;
         }

@@ -99,7 +99,7 @@ std::vector<std::string> FavoriteNames(SettingsFile& settings);
 
 // The favourites stored, names and texts, in the file's order (see
 // SettingsFile::ListOf).
-const KeyValueList& Favorites(SettingsFile& settings);
+std::shared_ptr<const KeyValueList> Favorites(SettingsFile& settings);
 
 // The change that stores a favourite, or deletes it (no text).
 ProfileChange FavoriteStored(const std::string& name, const std::optional<std::string>& text);

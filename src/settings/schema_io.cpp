@@ -95,7 +95,7 @@ std::vector<std::string> FavoriteNames(SettingsFile& settings) {
     return settings.KeysWithValues(kFavoriteSection);
 }
 
-const KeyValueList& Favorites(SettingsFile& settings) {
+std::shared_ptr<const KeyValueList> Favorites(SettingsFile& settings) {
     return settings.ListOf(kFavoriteSection);
 }
 

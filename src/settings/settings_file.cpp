@@ -72,38 +72,39 @@ std::optional<std::string> SettingsFile::ReadValue(const char* section, const ch
 }
 
 std::vector<std::pair<std::string, std::string>> SettingsFile::ValuesOf(const char* section) {
-    const KeyValueList& list = ListOf(section);
+    const std::shared_ptr<const KeyValueList> list = ListOf(section);
     std::vector<std::pair<std::string, std::string>> values;
-    values.reserve(list.Count());
-    for (std::size_t i = 0; i < list.Count(); ++i)
-        values.emplace_back(list.First(i), list.Second(i));
+    values.reserve(list->Count());
+    for (std::size_t i = 0; i < list->Count(); ++i)
+        values.emplace_back(list->First(i), list->Second(i));
     return values;
 }
 
-const KeyValueList& SettingsFile::ListOf(const char* section) {
+std::shared_ptr<const KeyValueList> SettingsFile::ListOf(const char* section) {
     if (path_.empty()) {
-        listed_ = KeyValueList();
+        auto listed = std::make_shared<KeyValueList>();
         const auto inSection = memory_.find(section);
         if (inSection != memory_.end()) {
             for (const auto& [key, stored] : inSection->second) {
                 if (const std::string value = AsRead(stored); !value.empty())
-                    listed_.Add(key, value);
+                    listed->Add(key, value);
             }
         }
-        return listed_;
+        return listed;
     }
     const std::optional<FileStamp> now = StampOf(path_);
     if (now && listedFrom_ && *now == *listedFrom_ && listedSection_ == section)
         return listed_;
     listedFrom_.reset();
-    listed_ = KeyValueList();
+    listed_.reset();
+    auto listed = std::make_shared<KeyValueList>();
     // Read here, as a save reads the file: the platform's reader takes a
     // fifth of a second for a section of 100,000 favourites.
     CurrentFile current;
     if (const SaveResult opened = current.Open(path_); !opened) {
         if (opened.failure == SaveFailure::OutOfMemory)
             throw std::bad_alloc();
-        return listed_;
+        return listed;
     }
     ++seam_.fileReads;
     const ProfileEncoding encoding = DetectProfileEncoding(current.Text());
@@ -127,13 +128,14 @@ const KeyValueList& SettingsFile::ListOf(const char* section) {
     std::size_t bytes = 0;
     for (const std::size_t i : kept)
         bytes += names[i].size() + read[lines.size() + i].size();
-    listed_.text.reserve(bytes);
-    listed_.starts.reserve(2 * kept.size() + 1);
+    listed->text.reserve(bytes);
+    listed->starts.reserve(2 * kept.size() + 1);
     for (const std::size_t i : kept)
-        listed_.Add(names[i], read[lines.size() + i]);
+        listed->Add(names[i], read[lines.size() + i]);
+    listed_ = listed;
     listedSection_ = section;
     listedFrom_ = current.Stamp();
-    return listed_;
+    return listed;
 }
 
 std::vector<std::string> SettingsFile::KeysWithValues(const char* section) {

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -111,9 +112,10 @@ public:
     std::vector<std::pair<std::string, std::string>> ValuesOf(const char* section);
     // The same, one after another in one text (thousands of favourites in
     // a few blocks of memory). Kept while the file is as this process last
-    // listed or saved it, so a later run lists them without reading; valid
-    // until the next call or save. Memory running out throws.
-    const KeyValueList& ListOf(const char* section);
+    // listed or saved it, so a later run lists them without reading; shared,
+    // not copied, and never changed once listed: a later listing is a new
+    // one. Memory running out throws.
+    std::shared_ptr<const KeyValueList> ListOf(const char* section);
 
     // The keys whose values are kept at hand, from now on; read at the next
     // Refresh.
@@ -175,6 +177,6 @@ private:
     // The section last listed, and the file it was listed from.
     std::string listedSection_;
     std::optional<FileStamp> listedFrom_;
-    KeyValueList listed_;
+    std::shared_ptr<const KeyValueList> listed_;
     TestSeam seam_;
 };

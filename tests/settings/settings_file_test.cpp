@@ -193,10 +193,10 @@ TEST_F(SettingsFileTest, ReadsListsAndSavesAgreeOnEveryFile) {
         }
         SettingsFile settings(path_.c_str());
         EXPECT_EQ(settings.ReadValue("Favorite", name.c_str()), value);
-        const KeyValueList& listed = settings.ListOf("Favorite");
-        ASSERT_EQ(listed.Count(), 1u);
-        EXPECT_EQ(listed.First(0), name);
-        EXPECT_EQ(listed.Second(0), value);
+        const std::shared_ptr<const KeyValueList> listed = settings.ListOf("Favorite");
+        ASSERT_EQ(listed->Count(), 1u);
+        EXPECT_EQ(listed->First(0), name);
+        EXPECT_EQ(listed->Second(0), value);
         EXPECT_TRUE(settings.WriteValue("Favorite", "new", "from:x"));
         EXPECT_EQ(SettingsFile(path_.c_str()).ReadValue("Favorite", "new"), "from:x");
         EXPECT_EQ(settings.ReadValue("Favorite", name.c_str()), value);
