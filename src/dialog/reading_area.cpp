@@ -138,8 +138,6 @@ void AddReadingArea(HWND dialog, ReadingArea& area) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     area.misreading = MakeStatic(dialog, IDC_MISREADING, SS_LEFT | SS_NOPREFIX, area.area, font);
     area.reading = MakeStatic(dialog, IDC_READING, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, area.area, font);
-    if (area.reading)
-        area.tooltip = MakeTooltip(dialog, area.reading);
 }
 
 void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::wstring& reading) {
@@ -175,6 +173,10 @@ void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::w
     if ((style & SS_TYPEMASK) != type)
         SetWindowLongPtrW(area.reading, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | type);
     InvalidateRect(area.reading, nullptr, TRUE);
+    // The tooltip is made the first time a reading is cut: a window of its
+    // own costs the opening milliseconds, and most queries fit.
+    if (area.cut && !area.tooltip)
+        area.tooltip = MakeTooltip(GetParent(area.reading), area.reading);
     if (area.cut || wasCut)
         SetTooltipText(area, area.cut ? reading : std::wstring());
     area.misreadingShown = misreading;

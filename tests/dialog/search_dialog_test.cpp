@@ -343,7 +343,7 @@ std::string DrawnWhole(HWND control) {
 // Every misreading with its fix, two at once, and the reading of everyday
 // queries of three conditions are drawn whole, whatever the DPI (this runs
 // at 96, and again in a prefix at 144); a query of many conditions is cut,
-// its whole text in the Static and in a tooltip over it.
+// its whole text in the Static and in a tooltip over it, made for it.
 TEST_F(SearchDialogTest, TheReadingIsDrawnWhole) {
     if (const char* expected = std::getenv("VELMORO_LOG_PIXELS")) {
         const HDC screen = GetDC(nullptr);
@@ -382,6 +382,7 @@ TEST_F(SearchDialogTest, TheReadingIsDrawnWhole) {
         std::string misreading, reading;
         bool misreadShown = false;
         std::wstring whole, tooltip;
+        bool tooltipMade = false;
         Run(opening, [&](HWND dialog) {
             if (c.caretAtStart) {
                 SendMessageW(QueryEdit(dialog), EM_SETSEL, 0, 0);
@@ -393,6 +394,7 @@ TEST_F(SearchDialogTest, TheReadingIsDrawnWhole) {
             GetWindowTextW(ReadingLineOf(dialog), text, 8192);
             whole = text;
             if (const HWND tooltips = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr)) {
+                tooltipMade = true;
                 TOOLINFOW tool{};
                 tool.cbSize = TTTOOLINFOW_V2_SIZE;
                 tool.hwnd = dialog;
@@ -405,6 +407,7 @@ TEST_F(SearchDialogTest, TheReadingIsDrawnWhole) {
             PressKey(dialog, VK_ESCAPE);
         });
         EXPECT_EQ(misreadShown, c.misread);
+        EXPECT_EQ(tooltipMade, c.cut) << "a tooltip only for a reading that is cut";
         EXPECT_EQ(misreading, "");
         if (c.cut) {
             EXPECT_NE(reading, "");
