@@ -166,6 +166,37 @@ TEST_F(SettingsFileTest, GarbageLinesAndLongKeysDoNotDisturbTheRest) {
     EXPECT_NE(ExistingFileText(path_).find("huge=" + std::string(1 << 20, 'h') + "\r\n"), std::string::npos);
 }
 
+// A listed name and its text are what the platform's reader gives, whether
+// its characters come back as they stand or the reader spells them anew.
+TEST_F(SettingsFileTest, AListedFavouriteIsAsThePlatformsReaderGivesIt) {
+    const struct {
+        const char* name;
+        std::string key;
+    } cases[] = {
+        {"ASCII", "work"},
+        {"Japanese", "\x8f\x54\x95\xf1"},
+        {"half-width katakana", "\xb6\xc5"},
+        {"a second byte that is \"\\\"", "\x95\x5c"},
+        {"a character of another extension", "\xfa\x4a"},
+        {"both", "\x8f\x54\xfa\x4a"},
+    };
+    for (std::size_t i = 0; i < sizeof cases / sizeof *cases; ++i) {
+        SCOPED_TRACE(cases[i].name);
+        // A name of its own each time: the platform's reader keeps files it read.
+        const std::string path = folder_ + "\\listed" + std::to_string(i) + ".ini";
+        WriteWholeFile(path, "[Favorite]\r\n" + cases[i].key + "=subject:" + cases[i].key + "\r\n");
+        char keys[256] = {};
+        GetPrivateProfileStringA("Favorite", nullptr, "", keys, sizeof keys, path.c_str());
+        char value[256] = {};
+        GetPrivateProfileStringA("Favorite", keys, "", value, sizeof value, path.c_str());
+        SettingsFile settings(path.c_str());
+        const std::shared_ptr<const KeyValueList> listed = settings.ListOf("Favorite");
+        ASSERT_EQ(listed->Count(), 1u);
+        EXPECT_EQ(listed->First(0), std::string(keys));
+        EXPECT_EQ(listed->Second(0), std::string(value));
+    }
+}
+
 // Whatever the file is, a value read alone and the same value listed are
 // one, and a save goes through where the platform's writer would.
 TEST_F(SettingsFileTest, ReadsListsAndSavesAgreeOnEveryFile) {
