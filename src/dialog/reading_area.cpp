@@ -138,6 +138,7 @@ void AddReadingArea(HWND dialog, ReadingArea& area) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     area.misreading = MakeStatic(dialog, IDC_MISREADING, SS_LEFT | SS_NOPREFIX, area.area, font);
     area.reading = MakeStatic(dialog, IDC_READING, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, area.area, font);
+    area.readingTop = area.area.top;
 }
 
 void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::wstring& reading) {
@@ -147,8 +148,10 @@ void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::w
     long top = area.area.top;
     if (area.misreading) {
         if (misreading.empty()) {
-            ShowWindow(area.misreading, SW_HIDE);
-            SetWindowTextW(area.misreading, L"");
+            if (!area.misreadingShown.empty()) {
+                ShowWindow(area.misreading, SW_HIDE);
+                SetWindowTextW(area.misreading, L"");
+            }
         } else {
             // Whole: as many lines as it takes, the reading below.
             const long lines = std::clamp<long>(
@@ -162,7 +165,12 @@ void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::w
         }
     }
     const long height = area.area.bottom - top;
-    SetWindowPos(area.reading, nullptr, area.area.left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Moved only when the misreading above it takes other lines: each move
+    // costs Wine a round to its server at every keystroke.
+    if (top != area.readingTop) {
+        SetWindowPos(area.reading, nullptr, area.area.left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        area.readingTop = top;
+    }
     SetWindowTextW(area.reading, reading.c_str());
     const bool wasCut = area.cut;
     area.cut = TooLong(area, area.reading, reading, width, height);

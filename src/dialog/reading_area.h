@@ -20,6 +20,7 @@ struct ReadingArea {
     RECT area{};      // in the dialog's client coordinates
     long lineHeight = 0;
     long narrowest = 1; // no character of the font is narrower, in pixels
+    long readingTop = 0; // where the reading stands now, in the dialog's client coordinates
     bool cut = false;   // the reading does not fit: it is drawn cut, and the tooltip shows it
     std::wstring misreadingShown, readingShown; // as last shown: the same again costs nothing
 };

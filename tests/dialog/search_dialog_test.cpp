@@ -276,6 +276,8 @@ TEST_F(SearchDialogTest, TheReadingLineFollowsTheField) {
         opening.initialText = "subject:\"a b\"";
         Texts lines;
         RECT box{}, line{}, group{}, scopes{}, frame{}, desktop{};
+        RECT lineMisread{}, lineAfter{}; // the reading's place below a misreading, and once it is gone
+        bool misreadingHidden = false;
         char kind[32] = {};
         Run(opening, [&](HWND dialog) {
             lines.push_back(ReadingLine(dialog));
@@ -294,12 +296,18 @@ TEST_F(SearchDialogTest, TheReadingLineFollowsTheField) {
             TypeKeys(dialog, " ");
             EXPECT_TRUE(WaitUntil([&] { return ReadingLine(dialog).compare(0, 2, misread) == 0; }));
             lines.push_back(ReadingLine(dialog));
+            GetWindowRect(ReadingLineOf(dialog), &lineMisread);
             PressKey(dialog, VK_DOWN);
             EXPECT_TRUE(WaitUntil([&] { return QueryText(dialog) == "from:bob" && ReadingLine(dialog) != lines.back(); }));
             lines.push_back(ReadingLine(dialog));
+            GetWindowRect(ReadingLineOf(dialog), &lineAfter);
+            misreadingHidden = !IsWindowVisible(GetDlgItem(dialog, 1007));
             PressKey(dialog, VK_ESCAPE);
         });
         ASSERT_EQ(lines.size(), 4u);
+        EXPECT_GT(lineMisread.top, line.top) << "below the misreading";
+        EXPECT_TRUE(EqualRect(&lineAfter, &line)) << "back in its place, whole, once the misreading is gone";
+        EXPECT_TRUE(misreadingHidden);
         EXPECT_EQ(lines[0], "\x8c\x9f\x8d\xf5: \x8c\x8f\x96\xbc\x81ua b\x81v"); // 検索: 件名「a b」
         // The value about to be typed: nothing flagged yet.
         EXPECT_NE(lines[1].compare(0, 2, misread), 0) << lines[1];
