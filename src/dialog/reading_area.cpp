@@ -99,7 +99,7 @@ UINT ReadingTextFormat() {
     return DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX;
 }
 
-void AddReadingArea(HWND dialog, ReadingArea& area) {
+long AddReadingArea(HWND dialog, ReadingArea& area) {
     const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
     const RECT box = ClientRectInDialog(queryBox);
     const RECT ok = ClientRectInDialog(GetDlgItem(dialog, IDOK));
@@ -132,13 +132,9 @@ void AddReadingArea(HWND dialog, ReadingArea& area) {
             SetWindowPos(child, nullptr, place.left, place.top + shift, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
-    RECT frame;
-    GetWindowRect(dialog, &frame);
-    SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + shift,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-    area.misreading = MakeStatic(dialog, IDC_MISREADING, SS_LEFT | SS_NOPREFIX, area.area, font);
     area.reading = MakeStatic(dialog, IDC_READING, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, area.area, font);
     area.readingTop = area.area.top;
+    return shift;
 }
 
 void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::wstring& reading) {
@@ -146,6 +142,14 @@ void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::w
         return;
     const long width = area.area.right - area.area.left;
     long top = area.area.top;
+    HWND before = nullptr; // where a misreading made now goes among the dialog's windows: just before the reading
+    if (!misreading.empty() && !area.misreading) {
+        const HWND dialog = GetParent(area.reading);
+        area.misreading = MakeStatic(dialog, IDC_MISREADING, SS_LEFT | SS_NOPREFIX, area.area,
+                                     reinterpret_cast<HFONT>(SendMessageW(area.reading, WM_GETFONT, 0, 0)));
+        before = GetWindow(area.reading, GW_HWNDPREV);
+        before = before ? before : HWND_TOP;
+    }
     if (area.misreading) {
         if (misreading.empty()) {
             if (!area.misreadingShown.empty()) {
@@ -158,8 +162,8 @@ void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::w
                 (TextHeight(area.misreading, misreading, width) + area.lineHeight - 1) / area.lineHeight, 1,
                 kMisreadingLinesAtMost);
             SetWindowTextW(area.misreading, misreading.c_str());
-            SetWindowPos(area.misreading, nullptr, area.area.left, top, width, lines * area.lineHeight,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(area.misreading, before, area.area.left, top, width, lines * area.lineHeight,
+                         SWP_NOACTIVATE | (before ? 0 : SWP_NOZORDER));
             ShowWindow(area.misreading, SW_SHOWNA);
             top += lines * area.lineHeight;
         }

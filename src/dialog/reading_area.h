@@ -3,7 +3,8 @@
 // dialog's font, so the dialog does not jump as the user types. Two
 // standard Static controls share it (screen readers read them):
 //   - the misreading (IDC_MISREADING): "※", why, and the fix; wrapped and
-//     drawn whole, above the reading, only while there is one;
+//     drawn whole, above the reading, only while there is one (made the
+//     first time there is: each window costs an opening time);
 //   - the reading (IDC_READING): drawn whole where it fits; else cut with
 //     "…" on its last line, and shown whole in a tooltip over it. Its text
 //     stays whole either way.
@@ -25,9 +26,10 @@ struct ReadingArea {
     std::wstring misreadingShown, readingShown; // as last shown: the same again costs nothing
 };
 
-// Makes room under the query box: what stands below it moves down, the
-// dialog grows. Memory running out throws.
-void AddReadingArea(HWND dialog, ReadingArea& area);
+// Makes room under the query box: what stands below it moves down. Returns
+// how much taller the dialog must be, which its placement makes it. Memory
+// running out throws.
+long AddReadingArea(HWND dialog, ReadingArea& area);
 
 // Shows a misreading (empty: none) and the reading. Memory running out throws.
 void ShowReading(ReadingArea& area, const std::wstring& misreading, const std::wstring& reading);

@@ -234,8 +234,8 @@ void SwitchInputMethodOff(HWND dialog) {
 
 void OnInitDialog(HWND dialog, DialogContext& context) {
     const SearchDialogState& state = context.state;
-    AddReadingArea(dialog, context.reading);
-    PlaceOnOwnersScreen(dialog, GetWindow(dialog, GW_OWNER));
+    const long taller = AddReadingArea(dialog, context.reading);
+    PlaceOnOwnersScreen(dialog, GetWindow(dialog, GW_OWNER), taller);
     const HWND queryBox = GetDlgItem(dialog, IDC_QUERY);
     SendMessageA(queryBox, CB_LIMITTEXT, 0, 0);
     // Subclassed as a Unicode window, so that it stays one.
@@ -427,7 +427,7 @@ RECT PlaceOf(HWND window) {
 
 } // namespace
 
-void PlaceOnOwnersScreen(HWND window, HWND owner) {
+void PlaceOnOwnersScreen(HWND window, HWND owner, long taller) {
     RECT desktop;
     GetWindowRect(GetDesktopWindow(), &desktop);
     std::vector<ScreenRect> screens;
@@ -436,9 +436,10 @@ void PlaceOnOwnersScreen(HWND window, HWND owner) {
     const ScreenRect screen = screens.empty() ? Screen(desktop) : ScreenOf(screens, Screen(PlaceOf(owner)));
     RECT own;
     GetWindowRect(window, &own);
+    own.bottom += taller;
     const ScreenPoint at = CentredPosition(screen, Screen(own));
-    SetWindowPos(window, nullptr, static_cast<int>(at.x), static_cast<int>(at.y), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    SetWindowPos(window, nullptr, static_cast<int>(at.x), static_cast<int>(at.y), own.right - own.left,
+                 own.bottom - own.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 SearchDialogChoice ShowSearchDialog(HINSTANCE module, HWND owner, const SearchDialogState& state) {

@@ -59,5 +59,6 @@ std::string WindowText(HWND window);
 long WidestListUnder(HWND queryBox);
 
 // Centres a top-level window on the screen that holds its owner (the
-// primary screen without one), within that screen.
-void PlaceOnOwnersScreen(HWND window, HWND owner);
+// primary screen without one), within that screen, made `taller` pixels
+// taller on the way: one move for both.
+void PlaceOnOwnersScreen(HWND window, HWND owner, long taller = 0);

@@ -214,10 +214,15 @@ HWND ReadingLineOf(HWND dialog) {
 
 std::string ReadingLine(HWND dialog) {
     char misreading[8192] = {}, text[8192] = {};
-    GetWindowTextA(GetDlgItem(dialog, 1007), misreading, sizeof misreading);
-    GetWindowTextA(ReadingLineOf(dialog), text, sizeof text);
+    // The misreading's Static is made only once something is misread, and
+    // Wine's GetWindowTextA gives two bytes even for no window at all; the
+    // lengths, not the buffers, say what was read.
+    const HWND misreadingStatic = GetDlgItem(dialog, 1007);
+    const int misread =
+        misreadingStatic ? std::max(GetWindowTextA(misreadingStatic, misreading, sizeof misreading), 0) : 0;
+    const int read = std::max(GetWindowTextA(ReadingLineOf(dialog), text, sizeof text), 0);
     // As one line: what is misread, a full-width space, the reading.
-    return misreading[0] ? std::string(misreading) + "\x81\x40" + text : std::string(text);
+    return misread ? std::string(misreading, misread) + "\x81\x40" + std::string(text, read) : std::string(text, read);
 }
 
 bool IsMessageBox(HWND dialog) {
