@@ -4,7 +4,7 @@
 // standard Static controls share it (screen readers read them):
 //   - the misreading (IDC_MISREADING): "※", why, and the fix; wrapped and
 //     drawn whole, above the reading, only while there is one (made the
-//     first time there is: each window costs an opening time);
+//     first time there is one: a window made as the dialog opens slows it);
 //   - the reading (IDC_READING): drawn whole where it fits; else cut with
 //     "…" on its last line, and shown whole in a tooltip over it. Its text
 //     stays whole either way.
