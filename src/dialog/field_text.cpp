@@ -38,6 +38,13 @@ std::size_t CharacterUnits(const std::wstring& text, std::size_t at) {
                : 1;
 }
 
+// The window's first `units` UTF-16 units (fewer when it holds fewer).
+std::wstring TypedStart(HWND window, std::size_t units) {
+    std::wstring typed(units + 1, L'\0');
+    typed.resize(static_cast<std::size_t>(std::max(GetWindowTextW(window, &typed[0], static_cast<int>(units + 1)), 0)));
+    return typed;
+}
+
 // The field's caret, in UTF-16 units; npos for a selection.
 std::size_t CaretUnits(HWND field) {
     DWORD start = 0, end = 0;
@@ -66,13 +73,7 @@ std::wstring TypedText(HWND window) {
 }
 
 FieldText ReadField(HWND field, std::size_t mostUnits, bool findUnconverted) {
-    std::wstring typed;
-    if (mostUnits == std::wstring::npos) {
-        typed = TypedText(field);
-    } else {
-        typed.assign(mostUnits + 1, L'\0');
-        typed.resize(static_cast<std::size_t>(std::max(GetWindowTextW(field, &typed[0], static_cast<int>(mostUnits + 1)), 0)));
-    }
+    const std::wstring typed = mostUnits == std::wstring::npos ? TypedText(field) : TypedStart(field, mostUnits);
     bool anyDefault = false;
     FieldText read{Ansi(typed.data(), typed.size(), anyDefault), std::string::npos, {}, {}};
     if (const std::size_t caret = CaretUnits(field); caret != std::wstring::npos)
@@ -109,8 +110,7 @@ void ReplaceBeforeCaret(HWND field, std::size_t bytes, const std::string& text) 
     const std::size_t caret = CaretUnits(field);
     if (caret == std::wstring::npos)
         return;
-    std::wstring typed(caret + 1, L'\0');
-    typed.resize(static_cast<std::size_t>(std::max(GetWindowTextW(field, &typed[0], static_cast<int>(caret + 1)), 0)));
+    const std::wstring typed = TypedStart(field, caret);
     // Back from the caret, whole characters, until they make the bytes.
     std::size_t start = typed.size();
     std::size_t taken = 0;

@@ -61,4 +61,4 @@ long WidestListUnder(HWND queryBox);
 // Centres a top-level window on the screen that holds its owner (the
 // primary screen without one), within that screen, made `taller` pixels
 // taller on the way: one move for both.
-void PlaceOnOwnersScreen(HWND window, HWND owner, long taller = 0);
+void PlaceOnOwnersScreen(HWND window, HWND owner, long taller);

@@ -138,7 +138,6 @@ std::vector<std::string> ValuesAsRead(const std::vector<std::optional<std::strin
     return read;
 }
 
-
 namespace {
 
 // Whether an ANSI text comes back through UTF-16 as it stands, as most do:

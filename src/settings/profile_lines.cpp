@@ -6,6 +6,11 @@ namespace profile_lines {
 
 namespace {
 
+// The white space the reader trims (IsReaderWhiteSpace).
+constexpr bool IsWhiteSpaceCode(unsigned code) {
+    return code == ' ' || (code >= '\t' && code <= '\r') || code == 0x1A;
+}
+
 struct ByteKinds {
     ByteKind of[256];
 };
@@ -16,7 +21,7 @@ constexpr ByteKinds MakeByteKinds(bool ansi) {
         ByteKind kind = ByteKind::Other;
         if (byte == '\r' || byte == '\n')
             kind = ByteKind::LineEnd;
-        else if (byte == ' ' || (byte >= '\t' && byte <= '\r') || byte == 0x1A) // as IsReaderWhiteSpace
+        else if (IsWhiteSpaceCode(byte))
             kind = ByteKind::Blank;
         else if (byte == '=')
             kind = ByteKind::Equals;
@@ -260,7 +265,7 @@ std::string_view Unquoted(std::string_view value, ProfileEncoding encoding) {
 using namespace profile_lines;
 
 bool IsReaderWhiteSpace(unsigned code) {
-    return code == ' ' || (code >= '\t' && code <= '\r') || code == 0x1A;
+    return IsWhiteSpaceCode(code);
 }
 
 ProfileEncoding DetectProfileEncoding(std::string_view file) {

@@ -266,10 +266,6 @@ SaveResult SettingsFile::Save(const std::vector<ProfileChange>& changes, std::op
     }
 }
 
-namespace {
-
-} // namespace
-
 // The file is read afresh, changed, written whole to a copy beside it,
 // flushed, and swapped in. A copy left by a process that died during its
 // save is written over, never read. Where no copy can be made, the file is
